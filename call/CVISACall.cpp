@@ -1,0 +1,111 @@
+#include "call/CVISACall.h"
+
+#include <cstring>
+#include <memory>
+
+#include "host/VeskServices.h"
+
+namespace nKoVeskLog210 {
+namespace {
+
+// Function identifiers of API type 2 that close / open two nesting levels
+// around their capture.
+constexpr int kApi2ClosingFunction = 0x104;
+constexpr int kApi2OpeningFunction = 0x102;
+constexpr int kApiTypeTwo = 2;
+constexpr int kApiTypeTwentySeven = 27;
+constexpr int kSingleLevelFunctionGroup = 0x63;
+
+// The hidden parameter that carries a session's resource text.
+constexpr char kHiddenSessionPrefix[] = "dummyses";
+constexpr size_t kHiddenSessionPrefixLength = sizeof(kHiddenSessionPrefix) - 1;
+
+}  // namespace
+
+CVISACall::CVISACall()
+    : CKOCall(), m_bufferList(nullptr), m_formatter(GetFormatterObject()), m_lookupParamIndex(-1) {}
+
+CVISACall::CVISACall(const CVISACall& other)
+    : CKOCall(other),
+      m_bufferList(nullptr),
+      m_formatter(other.m_formatter),
+      m_lookupParamIndex(other.m_lookupParamIndex) {
+    if (!other.m_bufferList) return;
+    auto copy = std::make_unique<tBufferList>();
+    try {
+        for (const tBufferInfo* entry : *other.m_bufferList) {
+            copy->push_back(nullptr);
+            copy->back() = new tBufferInfo{entry->name, entry->type, entry->paramIndex};
+        }
+    } catch (...) {
+        for (tBufferInfo* entry : *copy) delBI(entry);
+        throw;
+    }
+    m_bufferList = copy.release();
+}
+
+CVISACall::~CVISACall() {
+    if (m_bufferList) {
+        for (tBufferInfo* entry : *m_bufferList) delBI(entry);
+        delete m_bufferList;
+    }
+}
+
+IKoVeskCall* CVISACall::Clone() const { return new CVISACall(*this); }
+
+CVisaFormat* CVISACall::GetFormatterObject() const {
+    return CVisaFormat::GetSingletonVisaFormatter();
+}
+
+int CVISACall::GetIncDecLevel(EKoVeskApiType apiType, int functionId) const {
+    const bool singleLevelApi =
+        apiType == kApiTypeTwo || apiType == kVisaApiType || apiType == kApiTypeTwentySeven;
+    const bool singleLevelFunction = ((functionId >> 8) & 0xFF) == kSingleLevelFunctionGroup;
+    return singleLevelApi && singleLevelFunction ? 1 : 2;
+}
+
+bool CVISACall::IgnoreParameter(const IKoVeskLogger* logger, int index, bool* skipOutput) const {
+    if (skipOutput) *skipOutput = false;
+    if (!logger) return false;
+    const char* name = nullptr;
+    logger->GetParamName(index, &name);
+    return name && std::strncmp(name, kHiddenSessionPrefix, kHiddenSessionPrefixLength) == 0;
+}
+
+void CVISACall::decrementIndent(int steps) const {
+    if (CProcThreadInfo* info = GetProcThreadInfo()) info->DecrementIndent(steps);
+}
+
+void CVISACall::incrementIndent(int steps) const {
+    if (CProcThreadInfo* info = GetProcThreadInfo()) info->IncrementIndent(steps);
+}
+
+void CVISACall::ProcessLoggerInput(IKoVeskLoggerImpl* logger, bool& handled) {
+    const auto apiType = static_cast<EKoVeskApiType>(logger->GetApiType());
+    const int functionId = logger->GetFunctionId();
+    if (functionId == kApi2ClosingFunction && apiType == kApiTypeTwo) decrementIndent(2);
+    CKOCall::ProcessLoggerInput(logger, handled);
+    incrementIndent(GetIncDecLevel(apiType, functionId));
+}
+
+void CVISACall::ProcessLoggerMatchingOutput(IKoVeskLoggerImpl* logger) {
+    const auto apiType = static_cast<EKoVeskApiType>(logger->GetApiType());
+    const int functionId = logger->GetFunctionId();
+    decrementIndent(GetIncDecLevel(apiType, functionId));
+    CKOCall::ProcessLoggerMatchingOutput(logger);
+    if (functionId == kApi2OpeningFunction && apiType == kApiTypeTwo) incrementIndent(2);
+}
+
+void CVISACall::ProcessLoggerNonMatchingOutput(IKoVeskLoggerImpl* logger, bool& handled) {
+    const auto apiType = static_cast<EKoVeskApiType>(logger->GetApiType());
+    const int functionId = logger->GetFunctionId();
+    decrementIndent(GetIncDecLevel(apiType, functionId));
+    CKOCall::ProcessLoggerNonMatchingOutput(logger, handled);
+    if (functionId == kApi2OpeningFunction && apiType == kApiTypeTwo) incrementIndent(2);
+}
+
+const IKoVeskLogger* CVISACall::loggerOf(const tBufferInfo& buffer) const {
+    return buffer.type == IKoVeskCall::eLogDataInput ? GetInputLogger() : GetOutputLogger();
+}
+
+}  // namespace nKoVeskLog210
