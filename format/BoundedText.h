@@ -15,6 +15,9 @@ public:
     // `capacity` counts the terminator and must be at least 1.
     BoundedText(char* buffer, size_t capacity) noexcept
         : m_buffer(buffer), m_capacity(capacity) {}
+    // Continues a terminated text of `length` characters already in `buffer`.
+    BoundedText(char* buffer, size_t capacity, size_t length) noexcept
+        : m_buffer(buffer), m_capacity(capacity), m_length(length < capacity ? length : capacity - 1) {}
 
     void append(const char* text, size_t count) noexcept;
     void append(const char* text) noexcept;
