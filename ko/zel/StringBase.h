@@ -29,6 +29,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <functional>
 #include <new>
 #include <type_traits>
 
@@ -71,6 +72,27 @@ inline const C* EmptyText() noexcept {
     return empty;
 }
 
+// Lets the library's own conversions decode or convert straight into a
+// string's buffer instead of into a scratch block that is then copied.
+struct StringBuffer {
+    // An empty string that owns exactly `capacity` elements plus the terminator.
+    template <class S>
+    static S Reserve(uint32_t capacity) {
+        return S(typename S::Uninitialised{}, capacity);
+    }
+    // The writable buffer; room for capacity() elements and the terminator.
+    template <class S>
+    static typename S::value_type* Data(S& string) noexcept {
+        return string.m_begin;
+    }
+    // Ends the text after `length` elements (at most capacity()) and
+    // terminates it.
+    template <class S>
+    static void SetLength(S& string, uint32_t length) noexcept {
+        string.setLength(length);
+    }
+};
+
 }  // namespace detail
 
 template <class C, class W1, class W2>
@@ -93,8 +115,13 @@ public:
         copyIn(text, count);
     }
 
-    // A byte range [begin, end), exact size (used for UTF-8 pieces).
-    StringBase(const C* begin, const C* end) {
+    // A byte range [begin, end), exact size (used for UTF-8 pieces). The end
+    // is a template parameter restricted to pointers so that (text, 0) picks
+    // the counted constructor above instead of being ambiguous.
+    template <class P, std::enable_if_t<std::is_pointer_v<P> &&
+                                            std::is_convertible_v<P, const C*>,
+                                        int> = 0>
+    StringBase(const C* begin, P end) {
         const uint32_t n =
             (begin && end > begin) ? NumericCast<uint32_t>(end - begin) : 0;
         allocateExactly(n);
@@ -160,7 +187,7 @@ public:
         if (text == m_begin && count == length()) return *this;
         const uint32_t cap = capacity();
         if (m_begin && cap >= count && cap - count <= count) {
-            std::memmove(m_begin, text, count * sizeof(C));
+            if (count) std::memmove(m_begin, text, count * sizeof(C));
             setLength(count);
             return *this;
         }
@@ -184,7 +211,8 @@ public:
         const uint32_t oldLength = length();
         const uint32_t needed = SafeSize(oldLength) + count;
         if (needed > capacity() || !m_begin) {
-            const bool fromSelf = text >= m_begin && text < m_end;
+            const bool fromSelf = !std::less<const C*>()(text, m_begin) &&
+                                  std::less<const C*>()(text, m_end);
             const std::ptrdiff_t offset = fromSelf ? text - m_begin : 0;
             grow(needed);
             if (fromSelf) text = m_begin + offset;
@@ -263,15 +291,17 @@ public:
     // --- erasing ----------------------------------------------------------
 
     // Removes up to `count` elements from `position`, moving the rest down.
-    // With `shrink` the buffer is refitted by the assign rule. A position
-    // beyond the length throws OutOfRange2 ("String offset out of range").
+    // With `shrink` the buffer is then refitted by the assign rule: kept while
+    // its capacity is at most twice the remaining length, else reallocated to
+    // exactly that length (also when nothing was removed). A position beyond
+    // the length throws OutOfRange2 ("String offset out of range"); the
+    // position equal to the length removes nothing.
     StringBase& erase(uint32_t position = 0, uint32_t count = npos, bool shrink = false) {
         const uint32_t n = length();
         if (position > n) detail::ThrowStringOffsetOutOfRange(__LINE__, __FILE__);
         const uint32_t available = n - position;
         const uint32_t removed = count < available ? count : available;
-        if (removed == 0) return *this;
-        if (shrink) {
+        if (shrink && m_begin) {
             const uint32_t remaining = n - removed;
             const uint32_t cap = capacity();
             if (!(cap >= remaining && cap - remaining <= remaining)) {
@@ -284,6 +314,7 @@ public:
                 return *this;
             }
         }
+        if (removed == 0) return *this;
         std::memmove(m_begin + position, m_begin + position + removed,
                      (available - removed) * sizeof(C));
         setLength(n - removed);
@@ -317,6 +348,8 @@ public:
     friend bool operator!=(const StringBase& a, const C* b) noexcept { return !(a == b); }
 
 private:
+    friend struct detail::StringBuffer;
+
     struct StringView {
         const C* text;
     };

@@ -74,21 +74,14 @@ wchar_t* DecodeUtf8(const unsigned char* begin, const unsigned char* end, wchar_
 }
 
 WideStringBase Utf8ToWide(const unsigned char* begin, const unsigned char* end) {
+    // Counting first validates the whole input, so the decoding pass below
+    // fills the buffer exactly.
     const uint32_t count = CountUtf8Sequences(begin, end);
-    WideStringBase result;
-    if (count == 0) return result;
-    // Decode into a buffer of exactly `count` elements, then adopt it.
-    const uint32_t bytes = (SafeSize(count) + 1) * static_cast<uint32_t>(sizeof(wchar_t));
-    wchar_t* buffer = static_cast<wchar_t*>(std::malloc(bytes));
-    if (!buffer) throw std::bad_alloc();
-    try {
-        DecodeUtf8(begin, end, buffer, buffer + count);
-        result.assign(buffer, count);
-    } catch (...) {
-        std::free(buffer);
-        throw;
-    }
-    std::free(buffer);
+    if (count == 0) return WideStringBase();
+    WideStringBase result = detail::StringBuffer::Reserve<WideStringBase>(count);
+    wchar_t* out = detail::StringBuffer::Data(result);
+    DecodeUtf8(begin, end, out, out + count);
+    detail::StringBuffer::SetLength(result, count);
     return result;
 }
 

@@ -1,9 +1,11 @@
 // The support library's own UTF-8 decoder.
 //
 // Sequences of 1 to 4 bytes decode as usual (no overlong forms: C0, C1 and
-// E0 80..9F, F0 80..8F are rejected); lead bytes F8 to FD start a six-byte
-// sequence whose second byte must be at least 84 after FC/F8; FE and FF are
-// invalid. Surrogates and values above 10FFFF that a form can express are
+// E0 80..9F, F0 80..8F are rejected); FC and FD start a six-byte sequence
+// (after FC the second byte must be at least 84) carrying the lowest bit of
+// the lead byte. F8 to FB are read exactly like FC: six bytes, second byte at
+// least 84, only the lowest lead bit kept; they are not decoded as five-byte
+// forms. FE and FF are invalid. Surrogates and values above 10FFFF that a form can express are
 // accepted as they are. Every failure throws (see each function).
 #pragma once
 

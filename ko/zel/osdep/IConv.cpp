@@ -54,44 +54,32 @@ size_t Convert(iconv_t descriptor, const char* input, size_t inputBytes, size_t 
 }  // namespace
 
 NarrowString WideToNarrow(const wchar_t* text, uint32_t length) {
-    // Four output bytes per wide character, plus the terminator.
+    if (length == 0) return NarrowString();
+    // Four output bytes per wide character: enough for any character of a
+    // multibyte set, so a conversion never runs out of room in practice. The
+    // result keeps this capacity.
     const uint32_t reserved = SafeSize(length) * 4u;
-    NarrowString result;
-    if (length == 0) return result;
     ConversionDescriptor descriptor("", "wchar_t");
-    char* buffer = static_cast<char*>(std::malloc(SafeSize(reserved) + 1));
-    if (!buffer) throw std::bad_alloc();
+    NarrowString result = detail::StringBuffer::Reserve<NarrowString>(reserved);
     const size_t written = Convert(descriptor.get(), reinterpret_cast<const char*>(text),
                                    static_cast<size_t>(length) * sizeof(wchar_t),
-                                   sizeof(wchar_t), buffer, reserved, "?", 1);
-    try {
-        result.assign(buffer, static_cast<uint32_t>(written));
-    } catch (...) {
-        std::free(buffer);
-        throw;
-    }
-    std::free(buffer);
+                                   sizeof(wchar_t), detail::StringBuffer::Data(result),
+                                   reserved, "?", 1);
+    detail::StringBuffer::SetLength(result, static_cast<uint32_t>(written));
     return result;
 }
 
 WideStringBase NarrowToWide(const char* text, uint32_t length) {
-    WideStringBase result;
-    if (length == 0) return result;
-    ConversionDescriptor descriptor("wchar_t", "");
+    if (length == 0) return WideStringBase();
+    // One wide character per input byte is the most a narrow text can yield.
     const uint32_t bytes = SafeSize(length) * static_cast<uint32_t>(sizeof(wchar_t));
-    wchar_t* buffer = static_cast<wchar_t*>(std::malloc(SafeSize(bytes) + sizeof(wchar_t)));
-    if (!buffer) throw std::bad_alloc();
+    ConversionDescriptor descriptor("wchar_t", "");
+    WideStringBase result = detail::StringBuffer::Reserve<WideStringBase>(length);
     const wchar_t replacement = L'?';
-    const size_t written =
-        Convert(descriptor.get(), text, length, 1, reinterpret_cast<char*>(buffer), bytes,
-                reinterpret_cast<const char*>(&replacement), sizeof(wchar_t));
-    try {
-        result.assign(buffer, static_cast<uint32_t>(written / sizeof(wchar_t)));
-    } catch (...) {
-        std::free(buffer);
-        throw;
-    }
-    std::free(buffer);
+    const size_t written = Convert(
+        descriptor.get(), text, length, 1, reinterpret_cast<char*>(detail::StringBuffer::Data(result)),
+        bytes, reinterpret_cast<const char*>(&replacement), sizeof(wchar_t));
+    detail::StringBuffer::SetLength(result, static_cast<uint32_t>(written / sizeof(wchar_t)));
     return result;
 }
 
