@@ -1,11 +1,245 @@
-#include "format/CVisaGenericFormat.h"
+// Buffer previews for the call description: the first element or two of an
+// array in braces, a text through the string renderers, or an address.
+//
+// A preview reads at most two elements (twelve booleans) and never more
+// bytes than were captured: a capture that holds fewer whole elements than a
+// form needs shows only the whole elements it holds ("{}" for none, and
+// "{x,...}" for one element of a capture longer than one element).
+#include <cstdint>
+#include <cstring>
 
-// Interim body: the array previews land with their own work.
+#include "format/BoundedText.h"
+#include "format/CVisaGenericFormat.h"
+#include "format/RealFieldText.h"
+
 namespace nKoVeskLog210 {
 
-int CVisaGenericFormat::FormatCallArgArray(const IKoVeskLogger*, int, char*, eFormatSpecifier,
+namespace {
+
+enum eArrayKind {
+    eArrayNone,
+    eArrayInteger,  // 1, 2 or 4 bytes, up to two elements in hexadecimal
+    eArrayInteger64,
+    eArrayReal32,
+    eArrayReal64,
+    eArrayBoolean,
+    eArrayNarrowText,
+    eArrayUtf8Text,
+    eArrayAddress,
+};
+
+struct tArrayKind {
+    eArrayKind kind;
+    int width;  // element width in bytes (integers and reals)
+};
+
+// Codes without a preview (and every code above 111) give eArrayNone.
+tArrayKind arrayKindOf(int typeCode) {
+    switch (typeCode) {
+    case 2: case 4: case 34: case 36: case 38: case 40:
+    case 65: case 66: case 82: case 83: case 86: case 87:
+        return {eArrayInteger, 4};
+    case 6: case 8: case 67: case 68: case 84: case 88:
+        return {eArrayInteger, 2};
+    case 10: case 12: case 44: case 69: case 70:
+        return {eArrayInteger, 1};
+    case 96: case 98: case 106: case 107:
+        return {eArrayInteger64, 8};
+    case 18: case 91:
+        return {eArrayReal32, 4};
+    case 20: case 92:
+        return {eArrayReal64, 8};
+    case 22:
+        return {eArrayBoolean, 0};
+    case 14: case 41: case 42: case 45: case 46: case 48: case 79: case 85: case 89: case 90:
+        return {eArrayNarrowText, 1};
+    case 110: case 111:
+        return {eArrayUtf8Text, 1};
+    case 15: case 16: case 93:
+        return {eArrayAddress, 0};
+    default:
+        return {eArrayNone, 0};
+    }
+}
+
+// At most this many booleans are shown before ",...".
+constexpr int kMaxBooleansShown = 12;
+// Real elements are shown as short as "%.6G" prints them, unpadded.
+constexpr int kRealPreviewWidth = 1;
+
+// Which elements a two-element preview shows: `shown` whole elements, then
+// ",..." when the capture holds more than those.
+struct tPreviewShape {
+    int shown;
+    bool more;
+};
+
+tPreviewShape twoElementShape(int size, int width) {
+    const int whole = size / width;
+    if (whole >= 2) return {2, size != 2 * width};
+    return {whole, size != whole * width};
+}
+
+// The captured bytes of the parameter, asked for exactly as captured; null
+// when the logger has no data for them.
+const unsigned char* capturedData(const IKoVeskLogger* logger, int index, int elementSize,
+                                  int size) {
+    const void* data = nullptr;
+    logger->GetParamData(index, &data, elementSize, size);
+    return static_cast<const unsigned char*>(data);
+}
+
+template <class T>
+T elementAt(const unsigned char* data, int position) {
+    T value;
+    std::memcpy(&value, data + position * static_cast<int>(sizeof(T)), sizeof value);
+    return value;
+}
+
+void appendHexElement(BoundedText& out, const unsigned char* data, int position, int width) {
+    switch (width) {
+    case 4: out.appendf("0x%08X", elementAt<uint32_t>(data, position)); break;
+    case 2: out.appendf("0x%04hX", elementAt<uint16_t>(data, position)); break;
+    default: out.appendf("0x%02hhX", elementAt<uint8_t>(data, position)); break;
+    }
+}
+
+void appendRealElement(BoundedText& out, const unsigned char* data, int position, int width) {
+    if (width == 4)
+        appendRealField(out,
+                        composeRealField("%.6G", kRealPreviewWidth, elementAt<float>(data, position)));
+    else
+        appendRealField(out, composeRealField("%.6G", kRealPreviewWidth,
+                                              elementAt<double>(data, position)));
+}
+
+// "{a}", "{a,b}", "{a,b,...}" and the short-capture forms, for integers of
+// 1, 2 or 4 bytes and reals. Byte arrays are read as text data, the others
+// as elements of their width.
+int formatTwoElementPreview(const IKoVeskLogger* logger, int index, int size, tArrayKind kind,
+                            char* out) {
+    const unsigned char* data;
+    if (kind.kind == eArrayInteger && kind.width == 1) {
+        const char* text = nullptr;
+        logger->GetParamBuffer(index, &text, size);
+        data = reinterpret_cast<const unsigned char*>(text);
+    } else {
+        data = capturedData(logger, index, kind.width, size);
+    }
+    const tPreviewShape shape = twoElementShape(size, kind.width);
+    if (shape.shown > 0 && !data) return 0;
+
+    BoundedText text(out, kArgumentTextSize);
+    text.append('{');
+    for (int i = 0; i < shape.shown; ++i) {
+        if (i > 0) text.append(',');
+        if (kind.kind == eArrayInteger)
+            appendHexElement(text, data, i, kind.width);
+        else
+            appendRealElement(text, data, i, kind.width);
+    }
+    if (shape.more && shape.shown > 0) text.append(",...");
+    text.append('}');
+    return text.result();
+}
+
+// "{0x%016llX}" for exactly one element, "{0x%016llX,...}" for more.
+int formatInteger64Preview(const IKoVeskLogger* logger, int index, int size, char* out) {
+    const unsigned char* data = capturedData(logger, index, 8, size);
+    BoundedText text(out, kArgumentTextSize);
+    if (size < 8) {
+        text.append("{}");
+    } else {
+        if (!data) return 0;
+        const unsigned long long value = elementAt<uint64_t>(data, 0);
+        text.appendf(size == 8 ? "{0x%016llX}" : "{0x%016llX,...}", value);
+    }
+    return text.result();
+}
+
+// T and F letters of the first twelve elements; ",...}" when there are more.
+int formatBooleanPreview(const IKoVeskLogger* logger, int index, int size, char* out) {
+    int elementSize = 0;
+    logger->GetParamElementSize(index, &elementSize);
+    if (elementSize != 1 && elementSize != 2) return 0;
+    const int elements = size / elementSize;
+    const int shown = elements < kMaxBooleansShown ? elements : kMaxBooleansShown;
+    const unsigned char* data = capturedData(logger, index, elementSize, size);
+    if (shown > 0 && !data) return 0;
+
+    BoundedText text(out, kArgumentTextSize);
+    text.append('{');
+    for (int i = 0; i < shown; ++i) {
+        if (i > 0) text.append(',');
+        const bool isTrue =
+            elementSize == 1 ? data[i] != 0 : elementAt<uint16_t>(data, i) != 0;
+        text.append(isTrue ? 'T' : 'F');
+    }
+    text.append(shown == elements ? "}" : ",...}");
+    return text.result();
+}
+
+// The address alone, or NULL centred in the width the number would take.
+int formatAddressPreview(const IKoVeskLogger* logger, int index, int size, char* out) {
+    if (size != 4 && size != 8) return 0;
+    const unsigned char* data = capturedData(logger, index, size, size);
+    if (!data) return 0;
+    BoundedText text(out, kArgumentTextSize);
+    if (size == 4) {
+        const uint32_t address = elementAt<uint32_t>(data, 0);
+        if (address != 0)
+            text.appendf("0x%08X", address);
+        else
+            text.append("   NULL   ");
+    } else {
+        const unsigned long long address = elementAt<uint64_t>(data, 0);
+        if (address != 0)
+            text.appendf("0x%016llX", address);
+        else
+            text.append("       NULL       ");
+    }
+    return text.result();
+}
+
+}  // namespace
+
+int CVisaGenericFormat::FormatCallArgArray(const IKoVeskLogger* logger, int index, char* out,
+                                           eFormatSpecifier format,
                                            const IKoVeskCall*) const {
-    return 0;
+    if (!logger || !out) return 0;
+    int type = 0;
+    int size = 0;
+    logger->GetParamType(index, &type);
+    logger->GetParamSize(index, &size);
+    // A negative captured size is no capture anyone could show.
+    if (size < 0) return 0;
+
+    const tArrayKind kind = arrayKindOf(type);
+    switch (kind.kind) {
+    case eArrayInteger:
+    case eArrayReal32:
+    case eArrayReal64:
+        return formatTwoElementPreview(logger, index, size, kind, out);
+    case eArrayInteger64:
+        return formatInteger64Preview(logger, index, size, out);
+    case eArrayBoolean:
+        return formatBooleanPreview(logger, index, size, out);
+    case eArrayAddress:
+        return formatAddressPreview(logger, index, size, out);
+    case eArrayNarrowText:
+    case eArrayUtf8Text: {
+        const char* data = nullptr;
+        bool partial = false;
+        logger->GetParamBuffer(index, &data, size);
+        logger->GetParamTruncated(index, &partial);
+        if (size > 0 && !data) return 0;
+        if (kind.kind == eArrayNarrowText) return FormatMbcsString(data, size, format, partial, out);
+        return FormatUtf8String(reinterpret_cast<const unsigned char*>(data), size, format,
+                                partial, out);
+    }
+    default:
+        return 0;
+    }
 }
 
 }  // namespace nKoVeskLog210
