@@ -30,18 +30,24 @@ enum eDecimalSeparator : int32_t {
 //  - timeFirst: the time part precedes the date part;
 //  - suffix: appended to a non-empty time format after one blank;
 //  - separator: 1 '.', 2 ',', anything else the locale's decimal point.
-// The smallest AbsTime renders as the empty text. A time the C library
-// cannot break down throws OutOfRange.
+// The smallest AbsTime renders as the empty text. Whole seconds are rounded
+// to nearest (ties to even) without digits and cut down with digits, where
+// the fraction text shows the rest; a fraction that rounds up to 1 moves on
+// to the next second. A time the C library cannot break down throws
+// OutOfRange. A result longer than 511 characters renders as the empty text.
 WideStringBase& AbsTimeToString(WideStringBase& result, const AbsTime& time,
                                 const wchar_t* dateFormat, const wchar_t* timeFormat,
                                 uint32_t digits, uint32_t zone, bool timeFirst,
                                 const wchar_t* suffix, int32_t separator);
 
-// Rounding modes of the conversion to whole seconds.
+// Rounding modes of the conversion to whole seconds. The fraction word
+// counts upwards from the seconds word, also before the epoch, so dropping
+// it rounds downward: DropFraction and TowardNegative agree.
 enum class eRounding { NearestEven, DropFraction, TowardPositive, TowardNegative };
 
-// Whole POSIX seconds of `time` (epoch shifted by kAbsTimeEpochOffset),
-// rounded as asked. Throws OutOfRange when the result leaves 64 bits.
+// Whole POSIX seconds of `time` (epoch shifted by kAbsTimeEpochOffset with
+// carry), rounded as asked. Throws OutOfRange when the shift or the rounding
+// leaves the range of 64-bit seconds.
 int64_t AbsTimeToPosixSeconds(const AbsTime& time, eRounding rounding);
 
 }  // namespace ko::zel
