@@ -144,17 +144,25 @@ public:
     // Position of the parameter naming an event type or attribute; -1 none.
     int32_t GetLookupParamIndex() const { return m_lookupParamIndex; }
 
-private:
+protected:
     using tBufferList = std::list<tBufferInfo*>;
 
-    const IKoVeskLogger* loggerOf(const tBufferInfo& buffer) const;
-    const tBufferInfo* bufferAt(int position) const;
-    void decrementIndent(int steps) const;
-    void incrementIndent(int steps) const;
-
+    // The fields are protected so that a derived record (in tests: one that
+    // counts the formatter's work) can supply its own formatter.
     tBufferList* m_bufferList;
     CVisaFormat* m_formatter;
     int32_t m_lookupParamIndex;
+
+private:
+    const IKoVeskLogger* loggerOf(const tBufferInfo& buffer) const;
+    // The export dumps the first buffer: summary off, a buffer listed, and
+    // not export use 2.
+    bool exportsDump(eCallExportUse use) const;
+    // The call returned and names its status parameter.
+    bool hasStatusLine() const;
+    const tBufferInfo* bufferAt(int position) const;
+    void decrementIndent(int steps) const;
+    void incrementIndent(int steps) const;
 };
 
 }  // namespace nKoVeskLog210

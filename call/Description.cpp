@@ -1,0 +1,195 @@
+// The one-line call description and the list columns.
+#include <cstring>
+
+#include "call/CVISACall.h"
+#include "call/RecordLimits.h"
+#include "format/BoundedText.h"
+
+namespace nKoVeskLog210 {
+namespace {
+
+constexpr char kSeparator[] = ", ";
+constexpr char kClosing[] = ")";
+// Marks arguments left out because the line is full.
+constexpr char kCutMark[] = "...";
+
+// Composes "<function> (<arg>, <arg>, ...)" in the 1024-character working
+// buffer. Each argument is rendered into its own scratch buffer and kept
+// only when it fits whole; once one does not, the line ends with "...)".
+// Room for that ending is always kept, so the line is never cut inside its
+// closing parenthesis.
+class DescriptionLine {
+public:
+    explicit DescriptionLine(const char* functionName)
+        : m_line(m_buffer, kContentLimit + 1) {
+        m_line.appendf("%s (", functionName ? functionName : "");
+        if (m_line.truncated()) cut();
+    }
+
+    // Where the formatter writes the next argument (kValueBufferSize chars).
+    char* piece() { return m_piece; }
+
+    // Keeps the `length` characters the formatter wrote into piece().
+    void keepPiece(int length) {
+        if (length > 0) add(m_piece, static_cast<size_t>(length));
+    }
+
+    void separate() { add(kSeparator, sizeof kSeparator - 1); }
+
+    StringBase finish() {
+        BoundedText whole(m_buffer, kDescriptionBufferSize, m_line.length());
+        if (m_cut) whole.append(kCutMark);
+        whole.append(kClosing);
+        return StringBase(m_buffer, static_cast<uint32_t>(whole.length()));
+    }
+
+private:
+    // Everything but the cut mark and the closing parenthesis.
+    static constexpr size_t kContentLimit =
+        kDescriptionBufferSize - 1 - (sizeof kCutMark - 1) - (sizeof kClosing - 1);
+
+    void add(const char* text, size_t length) {
+        if (m_cut) return;
+        if (length > m_line.room()) {
+            cut();
+            return;
+        }
+        m_line.append(text, length);
+    }
+
+    void cut() { m_cut = true; }
+
+    char m_buffer[kDescriptionBufferSize];
+    BoundedText m_line;
+    bool m_cut = false;
+    char m_piece[kValueBufferSize];
+};
+
+int ParamType(const IKoVeskLogger* logger, int index) {
+    int type = 0;
+    if (logger) logger->GetParamType(index, &type);
+    return type;
+}
+
+// The name of a parameter, or null when the logger has none (or there is
+// no logger).
+const char* ParamName(const IKoVeskLogger* logger, int index) {
+    const char* name = nullptr;
+    if (logger) logger->GetParamName(index, &name);
+    return name;
+}
+
+}  // namespace
+
+void CVISACall::FormatCallDescriptionInput() {
+    const IKoVeskLogger* input = GetInputLogger();
+    const int count = input ? input->GetParamCount() : 0;
+    DescriptionLine line(input ? input->GetFunctionName() : "");
+
+    const auto writeScalar = [&](int index) {
+        line.keepPiece(m_formatter->FormatCallArgScalar(input, index, line.piece(), eFormatLine,
+                                                        &m_lookupParamIndex, this));
+    };
+    const auto writeArray = [&](int index) {
+        line.keepPiece(
+            m_formatter->FormatCallArgArray(input, index, line.piece(), eFormatLine, this));
+    };
+
+    int i = 0;
+    while (i < count) {
+        if (i < count - 1) {
+            if (IgnoreParameter(input, i, nullptr)) {
+                ++i;
+                continue;
+            }
+            const char* name = ParamName(input, i);
+            const char* nextName = ParamName(input, i + 1);
+            if (IsMatchingBufferName(name, nextName)) {
+                if (ParamType(input, i) == ParamType(input, i + 1)) {
+                    AddBufferToList(nextName, eLogDataInput, i + 1);
+                    writeArray(i + 1);
+                } else {
+                    writeScalar(i + 1);
+                }
+                i += 2;
+                if (i < count) line.separate();
+                continue;
+            }
+        }
+        // The last parameter is always shown, as a scalar.
+        writeScalar(i);
+        ++i;
+        if (i < count) line.separate();
+    }
+    SetCallDesc(line.finish());
+}
+
+void CVISACall::FormatCallDescriptionOutput() {
+    const IKoVeskLogger* input = GetInputLogger();
+    const IKoVeskLogger* output = GetOutputLogger();
+    const int count = input ? input->GetParamCount() : 0;
+    DescriptionLine line(input ? input->GetFunctionName() : "");
+
+    const auto writeScalar = [&](const IKoVeskLogger* logger, int index) {
+        line.keepPiece(m_formatter->FormatCallArgScalar(logger, index, line.piece(), eFormatLine,
+                                                        &m_lookupParamIndex, this));
+    };
+    const auto writeArray = [&](const IKoVeskLogger* logger, int index) {
+        line.keepPiece(
+            m_formatter->FormatCallArgArray(logger, index, line.piece(), eFormatLine, this));
+    };
+
+    // i walks the input logger, j the output logger, which holds the output
+    // parameters in the same order.
+    int i = 0;
+    int j = 0;
+    bool shownAny = false;
+    while (i < count) {
+        bool skipOutput = false;
+        if (IgnoreParameter(input, i, &skipOutput)) {
+            ++i;
+            if (skipOutput) ++j;
+            continue;
+        }
+        if (shownAny) line.separate();
+        shownAny = true;
+
+        const char* name = ParamName(input, i);
+        const char* outputName = ParamName(output, j);
+        if (IsMatchingBufferName(name, outputName)) {
+            // The returned value of parameter i (or what it points to).
+            if (ParamType(input, i) == ParamType(output, j)) {
+                AddBufferToList(outputName, eLogDataOutput, j);
+                writeArray(output, j);
+            } else {
+                writeScalar(output, j);
+            }
+            ++i;
+            ++j;
+            continue;
+        }
+        if (i < count - 1) {
+            const char* nextName = ParamName(input, i + 1);
+            if (IsMatchingBufferName(name, nextName)) {
+                if (ParamType(input, i) == ParamType(input, i + 1)) {
+                    if (!IsBufferInList(nextName)) AddBufferToList(nextName, eLogDataInput, i + 1);
+                    writeArray(input, i + 1);
+                } else {
+                    writeScalar(input, i + 1);
+                }
+                i += 2;
+                continue;
+            }
+        }
+        writeScalar(input, i);
+        ++i;
+    }
+    SetCallDesc(line.finish());
+}
+
+StringBase CVISACall::FormatColumnText(eColumnId column) const {
+    if (column == eColumnStatus) return GetStatus(true);
+    return CKOCall::FormatColumnText(column);
+}
+
+}  // namespace nKoVeskLog210

@@ -1,0 +1,213 @@
+// The property pages: which pages a call offers, their rows, the help
+// buttons, the return value with its description and the buffer dumps.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "call/CVISACall.h"
+#include "call/RecordLimits.h"
+#include "host/VeskServices.h"
+
+namespace nKoVeskLog210 {
+namespace {
+
+constexpr char kInputPage[] = "PropPagesVisa.pxb/Visa_Input.pxv";
+constexpr char kOutputPage[] = "PropPagesVisa.pxb/Visa_Output.pxv";
+constexpr char kBufferPage[] = "PropPagesVisa.pxb/Visa_Buffer.pxv";
+constexpr char kSuccessTextStart[] = "0 ";
+constexpr char kSuccessCode[] = "00000000";
+constexpr int kApiTypeTwo = 2;
+constexpr uint32_t kStatusCodeDigits = 8;
+
+// The row-name prefixes: "&" for a parameter whose value another row or the
+// output page shows, "*" for the value a previous parameter points to.
+// Built once, on first use.
+const StringBase& ReferencePrefix() {
+    static const StringBase prefix("&");
+    return prefix;
+}
+
+const StringBase& PointeePrefix() {
+    static const StringBase prefix("*");
+    return prefix;
+}
+
+const char* ParamName(const IKoVeskLogger* logger, int index) {
+    const char* name = nullptr;
+    if (logger) logger->GetParamName(index, &name);
+    return name;
+}
+
+int ParamType(const IKoVeskLogger* logger, int index) {
+    int type = 0;
+    if (logger) logger->GetParamType(index, &type);
+    return type;
+}
+
+bool HasName(const char* name) { return name && name[0] != '\0'; }
+
+StringBase PagePath(const char* relative) {
+    return CVeskUtility::FullVeskFilePathname(relative, CVeskUtility::eVeskFilePropertyPages);
+}
+
+}  // namespace
+
+void CVISACall::ShowProperties(StringBase& title, std::vector<StringBase>& pages) const {
+    CKOCall::ShowProperties(title, pages);
+    const IKoVeskLogger* input = GetInputLogger();
+    const IKoVeskLogger* output = GetOutputLogger();
+    const bool inputIdentified = input && input->GetFunctionId() != -1;
+    if (inputIdentified && input->GetParamCount() > 0) pages.push_back(PagePath(kInputPage));
+    if (output && output->GetParamCount() > 0) pages.push_back(PagePath(kOutputPage));
+    if (GetBufferListSize() > 0) pages.push_back(PagePath(kBufferPage));
+    if (inputIdentified) {
+        title.append(": ");
+        title.append(input->GetFunctionName());
+    }
+}
+
+void CVISACall::SetPageInputParamData(std::vector<StringBase>& names,
+                                      std::vector<StringBase>& values,
+                                      eFormatSpecifier format) const {
+    names.clear();
+    values.clear();
+    const IKoVeskLogger* input = GetInputLogger();
+    const IKoVeskLogger* output = GetOutputLogger();
+    if (!input) return;
+    const int count = input->GetParamCount();
+    const int outputCount = output ? output->GetParamCount() : 0;
+
+    for (int i = 0; i < count; ++i) {
+        if (IgnoreParameter(input, i, nullptr)) continue;
+        const char* name = ParamName(input, i);
+        if (!HasName(name)) continue;
+
+        char value[kValueBufferSize] = "";
+        m_formatter->FormatCallArgScalar(input, i, value, format, nullptr, nullptr);
+
+        bool nextMatch = false;
+        bool skipNext = false;
+        bool outputMatch = false;
+        bool previousMatch = false;
+        if (i < count - 1) {
+            const char* nextName = ParamName(input, i + 1);
+            nextMatch = IsMatchingBufferName(name, nextName);
+            // A listed buffer is shown on the buffer page, not as a row.
+            skipNext = nextMatch && IsBufferInList(nextName);
+        }
+        if (!nextMatch) {
+            for (int j = 0; j < outputCount && !outputMatch; ++j) {
+                if (IgnoreParameter(output, j, nullptr)) continue;
+                outputMatch = IsMatchingBufferName(name, ParamName(output, j));
+            }
+            previousMatch = i > 0 && IsMatchingBufferName(name, ParamName(input, i - 1));
+        }
+
+        if ((nextMatch || outputMatch) && name[0] != '&') {
+            names.push_back(ReferencePrefix() + name);
+        } else if (previousMatch && name[0] != '*') {
+            names.push_back(PointeePrefix() + name);
+        } else {
+            names.emplace_back(name);
+        }
+        values.emplace_back(value);
+        if (skipNext) ++i;
+    }
+}
+
+void CVISACall::SetPageInputButtonData(eButtonState& attributeButton,
+                                       eButtonState& eventButton) const {
+    const IKoVeskLogger* input = GetInputLogger();
+    const auto apiType = static_cast<EKoVeskApiType>(input ? input->GetApiType() : 0);
+    if (apiType != kVisaApiType && !CVeskApiInfo::GetVeskApiInfo(apiType)->hasValueNames) {
+        attributeButton = eButtonNone;
+        eventButton = eButtonNone;
+        return;
+    }
+    attributeButton = IsKnownVisaAttribute() ? eButtonKnownName : eButtonUnknownName;
+    eventButton = IsKnownVisaEvent() ? eButtonKnownName : eButtonUnknownName;
+}
+
+void CVISACall::SetPageOutputParamData(std::vector<StringBase>& names,
+                                       std::vector<StringBase>& values,
+                                       eFormatSpecifier format) const {
+    names.clear();
+    values.clear();
+    const IKoVeskLogger* input = GetInputLogger();
+    const IKoVeskLogger* output = GetOutputLogger();
+    if (!output) return;
+    const int count = output->GetParamCount();
+    const int inputCount = input ? input->GetParamCount() : 0;
+    const int statusIndex = output->GetReturnParamIndex();
+
+    for (int j = 0; j < count; ++j) {
+        if (j == statusIndex || IgnoreParameter(output, j, nullptr)) continue;
+        const char* name = ParamName(output, j);
+        if (!HasName(name)) continue;
+        // Only a returned value whose input counterpart has another data
+        // type is worth a row: the same type shows on the input page.
+        for (int k = 0; k < inputCount; ++k) {
+            if (!IsMatchingBufferName(ParamName(input, k), name)) continue;
+            if (ParamType(input, k) == ParamType(output, j)) break;
+            char value[kValueBufferSize] = "";
+            m_formatter->FormatCallArgScalar(output, j, value, format, nullptr, nullptr);
+            names.emplace_back(name);
+            values.emplace_back(value);
+        }
+    }
+}
+
+void CVISACall::SetPageOutputRetvalData(StringBase& value, StringBase& description) const {
+    value = GetStatus(false);
+    if (value.empty()) return;
+    const IKoVeskLogger* output = GetOutputLogger();
+    const IKoVeskLogger* input = GetInputLogger();
+    const auto apiType = static_cast<EKoVeskApiType>(output->GetApiType());
+
+    StringBase code;
+    if (apiType == kApiTypeTwo) {
+        // The function's group and the status number, four hex digits each;
+        // a number outside 0..0xFFFF keeps its low 16 bits so that the
+        // code stays eight characters long.
+        const int functionId = input ? input->GetFunctionId() : 0;
+        const long number = std::strtol(value.c_str(), nullptr, 10);
+        char text[16];
+        std::snprintf(text, sizeof text, "%04X%04X", static_cast<unsigned>(functionId & 0xFF00),
+                      static_cast<unsigned>(number & 0xFFFF));
+        code = text;
+    } else if (std::strncmp(value.c_str(), kSuccessTextStart, sizeof kSuccessTextStart - 1) ==
+               0) {
+        code = kSuccessCode;
+    } else {
+        const uint32_t hex = value.find("0x", 2, 0);
+        if (hex != StringBase::npos) code = value.substr(hex + 2, kStatusCodeDigits);
+    }
+
+    StringBase text;
+    if (m_formatter->LookupStatusDescriptor(apiType, code, text)) {
+        description = text;
+    } else {
+        description = "";
+    }
+}
+
+void CVISACall::SetPageBufferBufferData(std::vector<StringBase>& names) const {
+    names.clear();
+    if (!m_bufferList) return;
+    for (const tBufferInfo* entry : *m_bufferList) names.push_back(entry->name);
+}
+
+void CVISACall::SetPageBufferParamData(int bufferIndex, StringBase& heading,
+                                       std::vector<StringBase>& lines) const {
+    const tBufferInfo* buffer = bufferAt(bufferIndex);
+    if (!buffer) return;  // not a position of the list: a host bug, show nothing
+    const IKoVeskLogger* logger = loggerOf(*buffer);
+    const int dataLines =
+        logger ? m_formatter->CalcNumberOfDataLines(logger, buffer->paramIndex, true) : 0;
+    lines.clear();
+    lines.resize(static_cast<size_t>(std::max(dataLines, 1)));
+    FormatDataList(lines.data(), heading, *buffer, true, -1);
+}
+
+}  // namespace nKoVeskLog210

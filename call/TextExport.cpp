@@ -1,0 +1,166 @@
+// The text export: the base's lines, the status line, a dump of the first
+// buffer, and the failure mark.
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+
+#include "call/CVISACall.h"
+#include "call/RecordLimits.h"
+#include "host/VeskServices.h"
+
+namespace nKoVeskLog210 {
+namespace {
+
+constexpr char kFailureMark[] = "> ";
+constexpr char kEmptyDumpLine[] = "00000000:  ";
+
+// Writes the element offset prefix "%08lX:  " at the start of `line` and
+// returns its length.
+int WriteOffsetPrefix(char* line, int64_t offset) {
+    return std::snprintf(line, kDumpLineSize, "%08" PRIX64 ":  ", static_cast<uint64_t>(offset));
+}
+
+}  // namespace
+
+bool CVISACall::exportsDump(eCallExportUse use) const {
+    return !CAppSettings::GetExportIsSummary() && GetBufferListSize() > 0 &&
+           use != eExportUseQuoted;
+}
+
+bool CVISACall::hasStatusLine() const {
+    const IKoVeskLogger* output = GetOutputLogger();
+    return output && output->GetReturnParamIndex() != -1;
+}
+
+int CVISACall::GetNumberOfLinesToExport(eCallExportUse use) const {
+    int count = CKOCall::GetNumberOfLinesToExport(use);
+    if (exportsDump(use)) {
+        const tBufferInfo& first = *m_bufferList->front();
+        const IKoVeskLogger* logger = loggerOf(first);
+        const int dataLines =
+            logger ? m_formatter->CalcNumberOfDataLines(logger, first.paramIndex, false) : 0;
+        int dumpLines = std::max(dataLines, 1) + 1;
+        if (use == eExportUseLimited) dumpLines = std::min(dumpLines, kLimitedExportDumpLines);
+        count += dumpLines;
+    }
+    if (hasStatusLine()) ++count;
+    return count;
+}
+
+void CVISACall::FormatForOutput(StringBase* lines, int lineCount, eCallExportUse use) const {
+    CKOCall::FormatForOutput(lines, lineCount, use);
+    int next = CKOCall::GetNumberOfLinesToExport(use);
+
+    if (hasStatusLine() && next < lineCount) {
+        const StringBase format = CVeskUtility::LoadString(kTextReturnStatus);
+        CVeskUtility::sprintf(lines[next], format.c_str(), GetStatus(false).c_str());
+        ++next;
+    }
+    // The heading goes on line `next`, the dump lines after it; a host that
+    // gave fewer lines than it was told to gets a dump cut to fit.
+    if (exportsDump(use) && next + 1 < lineCount) {
+        FormatDataList(lines + next + 1, lines[next], *m_bufferList->front(), false,
+                       lineCount - 1 - next);
+    }
+
+    const IKoVeskLogger* output = GetOutputLogger();
+    if (!output || output->IsSuccessStatus() || lineCount < 1) return;
+    if (use == eExportUseQuoted) {
+        lines[0] = "\"> " + lines[0].substr(1);
+    } else {
+        for (int i = 0; i < lineCount; ++i) lines[i] = kFailureMark + lines[i];
+    }
+}
+
+void CVISACall::FormatDataList(StringBase* lines, StringBase& heading, const tBufferInfo& buffer,
+                               bool compact, int maxLines) const {
+    const IKoVeskLogger* logger = loggerOf(buffer);
+    if (!logger || maxLines == 0 || maxLines < -1) return;
+    const int param = buffer.paramIndex;
+
+    int size = 0;
+    logger->GetParamSize(param, &size);
+    if (size <= 0) {
+        lines[0] = kEmptyDumpLine;
+        return;
+    }
+
+    int type = 0;
+    const char* bytes = nullptr;
+    bool partial = false;
+    int elementSize = 0;
+    logger->GetParamType(param, &type);
+    logger->GetParamBuffer(param, &bytes, size);
+    logger->GetParamTruncated(param, &partial);
+    logger->GetParamElementSize(param, &elementSize);
+    StringBase separator;
+    int bytesPerLine = 0;
+    int headLines = 0;
+    m_formatter->GetFormatLimits(compact, logger, param, separator, bytesPerLine, headLines);
+    int realSize = 0;
+    logger->GetParamFullSize(param, &realSize);
+    if (realSize == 0) realSize = size;
+
+    const int dataLines = m_formatter->CalcNumberOfDataLines(logger, param, compact);
+    // The lines the caller has room for: what it said, or what the page
+    // allocated from the line count. A last partial slice can need one
+    // line more than counted (6 bytes of 32-bit elements); it is dropped.
+    const int room = maxLines == -1 ? std::max(dataLines, 1) : maxLines;
+    const auto data = reinterpret_cast<const unsigned char*>(bytes);
+
+    char line[kDumpLineSize];
+    int used = 0;
+    int elements = 0;
+    const auto composeLine = [&](int64_t offset, int position, int remaining) {
+        WriteOffsetPrefix(line, offset);
+        m_formatter->FormatDataLine(type, elementSize, data ? data + position : nullptr, line,
+                                    remaining, bytesPerLine, used, elements, nullptr);
+    };
+
+    composeLine(0, 0, size);
+    lines[0] = line;
+    if (used == 0 || elements == 0) {
+        lines[0] = "";
+        return;
+    }
+
+    int fullLines = size / used;
+    const int rest = size % used;
+    int restLines = rest;
+    if (maxLines != -1 && maxLines < dataLines) {
+        fullLines = maxLines - 1;
+        restLines = 0;
+        partial = true;
+        headLines = (maxLines - 1) / 2;
+    }
+    heading = CVeskUtility::LoadString(partial ? kTextBufferContentsShort : kTextBufferContents);
+
+    int position = 0;
+    int64_t offset = 0;
+    int next = 1;
+    bool jumped = false;
+    for (int j = 1; j < fullLines && next < room; ++j) {
+        position += used;
+        offset += elements;
+        if (partial && j == headLines) {
+            // Skip to the tail: the remaining lines show the last bytes of
+            // the capture, their offsets counted from the end of the value.
+            lines[next++] = separator;
+            if (next >= room) return;
+            position = size - used * (fullLines - j);
+            offset = static_cast<int64_t>(realSize / (used / elements)) -
+                     static_cast<int64_t>(elements) * (fullLines - j);
+            jumped = true;
+        }
+        composeLine(offset, position, size - position);
+        lines[next++] = line;
+    }
+    if (restLines > 0 && !jumped && next < room) {
+        position += used;
+        offset += elements;
+        composeLine(offset, position, rest);
+        lines[next] = line;
+    }
+}
+
+}  // namespace nKoVeskLog210
