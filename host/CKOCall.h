@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/IKoVeskCall.h"
+#include "host/IKoVeskLogger.h"  // the inline logger accessors convert to the base
 
 class KOVESK_API CKOCall : public IKoVeskCall {
 public:
