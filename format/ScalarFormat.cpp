@@ -1,0 +1,520 @@
+// Rendering of single captured arguments by their data type code: integers,
+// reals, booleans, versions, addresses, hexadecimal values, handles with
+// their session text, texts and time stamps. The VISA names of status codes,
+// event types and attributes are CVisaFormat's.
+#include <array>
+#include <cctype>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "format/BoundedText.h"
+#include "format/CVisaGenericFormat.h"
+#include "format/TextPieces.h"
+#include "ko/zel/AbsTime.h"
+#include "ko/zel/Exception.h"
+#include "ko/zel/osdep/AbsTimeToString.h"
+
+namespace nKoVeskLog210 {
+namespace {
+
+// How a data type code is rendered as a scalar.
+enum class eScalarKind : uint8_t {
+    None,             // nothing is written
+    Unsigned,         // "%u", 64-bit "%llu"
+    Signed,           // "%d", 64-bit "%lld"
+    Unsigned16,       // "%hu"
+    Signed16,         // "%hd"
+    Signed16Decimal,  // "%hd" in every form
+    Unsigned8,        // "%hhu"
+    Signed8,          // "%hhd"
+    Character,        // "%hhu ('%c', ...)"
+    Unsigned64,       // first 8 captured bytes, "%llu"
+    Signed64,         // first 8 captured bytes, "%lld"
+    Real,             // single or double by size
+    Boolean,          // VI_TRUE / VI_FALSE
+    Status,           // 0 (VI_SUCCESS) or hexadecimal
+    Version,          // 0x%08X (major.minor[.sub])
+    EventOrAttribute, // hexadecimal; marks the help index
+    Handle,           // hexadecimal behind the session text
+    Hex32,            // "0x%08X"
+    HexAddress,       // "0x%08llX" or "0x%016llX"
+    NarrowText,       // FormatMbcsString
+    Utf8Text,         // FormatUtf8String
+    Time,             // local date and time
+    Address,          // pointer or array: "0x..." or "NULL"
+};
+
+constexpr uint32_t kLastTypeCode = 111;
+constexpr int kUtf8TextTypeCode = 110;
+
+constexpr std::array<eScalarKind, kLastTypeCode + 1> makeScalarKinds() {
+    std::array<eScalarKind, kLastTypeCode + 1> kinds{};  // every code None
+    auto set = [&kinds](std::initializer_list<int> codes, eScalarKind kind) {
+        for (const int code : codes) kinds[static_cast<size_t>(code)] = kind;
+    };
+    set({1, 31, 47, 53, 54, 58, 71, 72}, eScalarKind::Unsigned);
+    set({3, 59, 75, 76}, eScalarKind::Signed);
+    set({5, 60, 73}, eScalarKind::Unsigned16);
+    set({7, 61, 77}, eScalarKind::Signed16);
+    set({64}, eScalarKind::Signed16Decimal);
+    set({9, 43, 62}, eScalarKind::Unsigned8);
+    set({11, 63}, eScalarKind::Signed8);
+    set({13, 74, 78}, eScalarKind::Character);
+    set({95, 104}, eScalarKind::Unsigned64);
+    set({97, 105}, eScalarKind::Signed64);
+    set({17, 19, 80, 81}, eScalarKind::Real);
+    set({21}, eScalarKind::Boolean);
+    set({23}, eScalarKind::Status);
+    set({25}, eScalarKind::Version);
+    set({27, 29}, eScalarKind::EventOrAttribute);
+    set({33, 35, 37}, eScalarKind::Handle);
+    set({39, 49}, eScalarKind::Hex32);
+    set({51}, eScalarKind::HexAddress);
+    set({45, 46, 48, 79}, eScalarKind::NarrowText);
+    set({kUtf8TextTypeCode}, eScalarKind::Utf8Text);
+    set({108}, eScalarKind::Time);
+    set({2,  4,  6,  8,  10, 12, 14, 15, 16, 18, 20, 22, 24, 26, 28, 30, 32, 34,
+         36, 38, 40, 41, 42, 44, 50, 52, 55, 56, 57, 65, 66, 67, 68, 69, 70, 82,
+         83, 84, 85, 86, 87, 88, 89, 90, 91, 92, 93, 96, 98, 106, 107, 109, 111},
+        eScalarKind::Address);
+    return kinds;
+}
+
+constexpr std::array<eScalarKind, kLastTypeCode + 1> kScalarKinds = makeScalarKinds();
+
+// The hidden parameter logged before a handle names its session.
+const char kSessionParameterPrefix[] = "dummyses";
+constexpr size_t kSessionParameterPrefixLength = sizeof(kSessionParameterPrefix) - 1;
+// In the short form a session text of kSessionCutSize bytes or more shows
+// its first kSessionHeadSize bytes and "...".
+constexpr size_t kSessionCutSize = 28;
+constexpr size_t kSessionHeadSize = 24;
+
+// Room of the handle behind its session text, " (0x%08llX)" or
+// " (0x%016llX)"; kept free when the session text is long.
+constexpr size_t kHandleAfterSession32Length = sizeof(" (0x12345678)") - 1;
+constexpr size_t kHandleAfterSession64Length = sizeof(" (0x1234567812345678)") - 1;
+
+// Reals at or above this magnitude keep the short "%.6G" form.
+constexpr double kRealFixedLimit = 9999999.9;
+// Reals at or below this magnitude keep the short "%.6G" form.
+constexpr double kRealFixedFloor = 0.000001;
+
+bool isShortForm(eFormatSpecifier format) { return format == eFormatShort; }
+
+// The first 8 captured bytes when at least `byteCount` (>= 8) bytes were
+// captured; 0 when the logger has no such data.
+uint64_t readFirstWord64(const IKoVeskLogger* logger, int index, int elementSize,
+                         int byteCount) {
+    const void* data = nullptr;
+    logger->GetParamData(index, &data, elementSize, byteCount);
+    if (!data) return 0;
+    uint64_t value;
+    std::memcpy(&value, data, sizeof value);
+    return value;
+}
+
+// An integer read by its captured size: 1, 2 and 4 bytes by value, 8 bytes
+// from the captured data; any other size reads as 0.
+uint64_t readBySize(const IKoVeskLogger* logger, int index, int size) {
+    switch (size) {
+    case 1: {
+        uint8_t value = 0;
+        logger->GetParamUInt8(index, &value);
+        return value;
+    }
+    case 2: {
+        uint16_t value = 0;
+        logger->GetParamUInt16(index, &value);
+        return value;
+    }
+    case 4: {
+        uint32_t value = 0;
+        logger->GetParamUInt32(index, &value);
+        return value;
+    }
+    case 8:
+        return readFirstWord64(logger, index, 8, 8);
+    default:
+        return 0;
+    }
+}
+
+uint32_t readUInt32(const IKoVeskLogger* logger, int index) {
+    uint32_t value = 0;
+    logger->GetParamUInt32(index, &value);
+    return value;
+}
+
+int renderUnsigned(BoundedText& text, uint64_t value, int size, bool shortForm) {
+    const unsigned long long wide = value;
+    if (size == 8) {
+        shortForm ? text.appendf("%llu", wide) : text.appendf("%llu (0x%016llX)", wide, wide);
+    } else {
+        const unsigned narrow = static_cast<unsigned>(value);
+        shortForm ? text.appendf("%u", narrow) : text.appendf("%u (0x%X)", narrow, narrow);
+    }
+    return text.result();
+}
+
+int renderSigned(BoundedText& text, uint64_t value, int size, bool shortForm) {
+    if (size == 8) {
+        const long long wide = static_cast<long long>(value);
+        shortForm ? text.appendf("%lld", wide)
+                  : text.appendf("%lld (0x%016llX)", wide, static_cast<unsigned long long>(wide));
+        return text.result();
+    }
+    // 1 and 2 bytes widen without sign; 4 bytes are the signed value.
+    const int narrow = static_cast<int>(static_cast<uint32_t>(value));
+    shortForm ? text.appendf("%d", narrow)
+              : text.appendf("%d (0x%X)", narrow, static_cast<unsigned>(narrow));
+    return text.result();
+}
+
+int render16(BoundedText& text, uint64_t value, eScalarKind kind, bool shortForm) {
+    const uint16_t bits = static_cast<uint16_t>(value);
+    const short asSigned = static_cast<short>(bits);
+    const unsigned short asUnsigned = bits;
+    if (kind == eScalarKind::Unsigned16) {
+        shortForm ? text.appendf("%hu", asUnsigned)
+                  : text.appendf("%hu (0x%hX)", asUnsigned, asUnsigned);
+    } else if (kind == eScalarKind::Signed16 && !shortForm) {
+        text.appendf("%hd (0x%hX)", asSigned, asUnsigned);
+    } else {
+        text.appendf("%hd", asSigned);
+    }
+    return text.result();
+}
+
+int render8(BoundedText& text, uint64_t value, eScalarKind kind, bool shortForm) {
+    const unsigned char asUnsigned = static_cast<unsigned char>(value);
+    const signed char asSigned = static_cast<signed char>(asUnsigned);
+    switch (kind) {
+    case eScalarKind::Unsigned8:
+        shortForm ? text.appendf("%hhu", asUnsigned)
+                  : text.appendf("%hhu (0x%hhX)", asUnsigned, asUnsigned);
+        break;
+    case eScalarKind::Signed8:
+        shortForm ? text.appendf("%hhd", asSigned)
+                  : text.appendf("%hhd (0x%hhX)", asSigned, asUnsigned);
+        break;
+    default:  // Character, the same in every form
+        std::isprint(asUnsigned)
+            ? text.appendf("%hhu ('%c', 0x%hhX)", asUnsigned, asUnsigned, asUnsigned)
+            : text.appendf("%hhu (0x%hhX)", asUnsigned, asUnsigned);
+        break;
+    }
+    return text.result();
+}
+
+// 64-bit integers take the first 8 bytes of what was captured; a capture
+// shorter than 8 bytes shows 0.
+int render64(BoundedText& text, const IKoVeskLogger* logger, int index, int size,
+             eScalarKind kind, bool shortForm) {
+    const uint64_t value = size >= 8 ? readFirstWord64(logger, index, size, size) : 0;
+    const unsigned long long bits = value;
+    if (kind == eScalarKind::Unsigned64) {
+        shortForm ? text.appendf("%llu", bits) : text.appendf("%llu (0x%016llX)", bits, bits);
+    } else {
+        const long long asSigned = static_cast<long long>(bits);
+        shortForm ? text.appendf("%lld", asSigned)
+                  : text.appendf("%lld (0x%016llX)", asSigned, bits);
+    }
+    return text.result();
+}
+
+int renderReal(BoundedText& text, const IKoVeskLogger* logger, int index, int size,
+               bool shortForm) {
+    double value;
+    double largest;
+    if (size == 4) {
+        float single = 0;
+        logger->GetParamFloat(index, &single);
+        value = single;
+        largest = FLT_MAX;
+    } else if (size == 8) {
+        value = 0;
+        logger->GetParamDouble(index, &value);
+        largest = DBL_MAX;
+    } else {
+        return 0;
+    }
+
+    if (std::isnan(value)) {
+        text.append("NAN");
+    } else if (value > largest) {
+        text.append("INF");
+    } else if (value < -largest) {
+        text.append("NINF");
+    } else {
+        const double magnitude = std::fabs(value);
+        if (!shortForm && magnitude < kRealFixedLimit && magnitude > kRealFixedFloor) {
+            text.appendf("%f (%E)", value, value);
+        } else {
+            text.appendf("%.6G", value);
+        }
+    }
+    return text.result();
+}
+
+int renderStatus(BoundedText& text, const IKoVeskLogger* logger, int index, bool shortForm) {
+    int32_t value = 0;
+    logger->GetParamInt32(index, &value);
+    if (value == 0) {
+        text.append(shortForm ? "0" : "0 (VI_SUCCESS)");
+    } else {
+        text.appendf("0x%08X", static_cast<unsigned>(value));
+    }
+    return text.result();
+}
+
+int renderVersion(BoundedText& text, const IKoVeskLogger* logger, int index, bool shortForm) {
+    const uint32_t value = readUInt32(logger, index);
+    if (value == 0) {
+        text.append('0');
+    } else if (shortForm) {
+        text.appendf("0x%08X", value);
+    } else {
+        const unsigned long major = (value >> 20) & 0xFFF;
+        const unsigned long minor = (value >> 8) & 0xFFF;
+        const unsigned long subMinor = value & 0xFF;
+        subMinor == 0 ? text.appendf("0x%08X (%lu.%lu)", value, major, minor)
+                      : text.appendf("0x%08X (%lu.%lu.%lu)", value, major, minor, subMinor);
+    }
+    return text.result();
+}
+
+int renderEventOrAttribute(BoundedText& text, const IKoVeskLogger* logger, int index,
+                           int* helpIndex) {
+    const uint32_t value = readUInt32(logger, index);
+    if (value == 0) {
+        text.append('0');
+    } else {
+        if (helpIndex) *helpIndex = index;
+        text.appendf("0x%08X", value);
+    }
+    return text.result();
+}
+
+// The captured size of the hidden session parameter before `index`; 0 when
+// there is none.
+int sessionParameterSize(const IKoVeskLogger* logger, int index) {
+    if (index <= 0) return 0;
+    const char* name = nullptr;
+    logger->GetParamName(index - 1, &name);
+    if (!name || std::strncmp(name, kSessionParameterPrefix, kSessionParameterPrefixLength) != 0) {
+        return 0;
+    }
+    int size = 0;
+    logger->GetParamSize(index - 1, &size);
+    return size;
+}
+
+// Writes the session text of the hidden parameter at `index` (`size`
+// captured bytes) into `text`, within its room.
+void writeSessionText(BoundedText& text, const IKoVeskLogger* logger, int index, int size,
+                      eFormatSpecifier format) {
+    if (size <= 0) return;
+    const char* data = nullptr;
+    logger->GetParamBuffer(index, &data, size);
+    if (!data) return;
+
+    const size_t count = static_cast<size_t>(size);
+    const bool quoted = format != eFormatUnquoted &&
+                        (std::memchr(data, ' ', count) || std::memchr(data, '(', count));
+    int type = 0;
+    logger->GetParamType(index, &type);
+    bool partial = false;
+    logger->GetParamTruncated(index, &partial);
+
+    // Head [0, headCount), and for a partial capture the tail from the middle.
+    const bool shortCut = isShortForm(format) && count >= kSessionCutSize;
+    const size_t headCount = shortCut ? kSessionHeadSize : partial ? count / 2 : count;
+    const bool cut = shortCut || partial;
+    const size_t tailFrom = count / 2;
+
+    if (type == kUtf8TextTypeCode) {
+        const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+        const StringBase head = convertUtf8Piece(bytes, bytes + headCount);
+        const StringBase tail = (cut && !shortCut)
+                                    ? convertUtf8Piece(bytes + tailFrom, bytes + count)
+                                    : StringBase();
+        writeFramed(text, quoted, stringPiece(head), cut ? "..." : nullptr, stringPiece(tail));
+    } else {
+        // The narrow tail is as long as the head: an odd last byte is not shown.
+        const TextPiece tail =
+            (cut && !shortCut) ? narrowPiece(data + tailFrom, count / 2) : TextPiece();
+        writeFramed(text, quoted, narrowPiece(data, headCount), cut ? "..." : nullptr, tail);
+    }
+}
+
+int renderHandle(char* out, const IKoVeskLogger* logger, int index, int size,
+                 eFormatSpecifier format) {
+    const unsigned long long handle = readBySize(logger, index, size);
+    const bool wide = handle > 0xFFFFFFFFull || (!isShortForm(format) && size == 8);
+    const int sessionSize = sessionParameterSize(logger, index);
+    if (sessionSize == 0) {
+        BoundedText text(out, kArgumentTextSize);
+        wide ? text.appendf("0x%016llX", handle) : text.appendf("0x%08llX", handle);
+        return text.result();
+    }
+    // The session text is cut so that the handle behind it always fits.
+    const size_t handleRoom = wide ? kHandleAfterSession64Length : kHandleAfterSession32Length;
+    BoundedText session(out, kArgumentTextSize - handleRoom);
+    writeSessionText(session, logger, index - 1, sessionSize, format);
+    BoundedText text(out, kArgumentTextSize, session.length());
+    wide ? text.appendf(" (0x%016llX)", handle) : text.appendf(" (0x%08llX)", handle);
+    return text.result();
+}
+
+int renderHexAddress(BoundedText& text, const IKoVeskLogger* logger, int index, int size,
+                     bool shortForm) {
+    const unsigned long long value = readBySize(logger, index, size);
+    (value > 0xFFFFFFFFull || (!shortForm && size == 8)) ? text.appendf("0x%016llX", value)
+                                                         : text.appendf("0x%08llX", value);
+    return text.result();
+}
+
+int renderAddress(BoundedText& text, const IKoVeskLogger* logger, int index, int size) {
+    if (size == 4) {
+        const void* data = nullptr;
+        logger->GetParamData(index, &data, 4, 4);
+        uint32_t value = 0;
+        if (data) std::memcpy(&value, data, sizeof value);
+        value ? text.appendf("0x%08X", value) : text.append("NULL");
+    } else if (size == 8) {
+        const unsigned long long value = readFirstWord64(logger, index, 8, 8);
+        value ? text.appendf("0x%016llX", value) : text.append("NULL");
+    }
+    return text.result();
+}
+
+// The next 32-bit word of a captured time value; throws DeserializationError
+// when fewer than 4 bytes remain.
+uint32_t readTimeWord(const unsigned char*& cursor, const unsigned char* end) {
+    if (end - cursor < static_cast<std::ptrdiff_t>(sizeof(uint32_t))) {
+        throw ko::zel::exception::DeserializationError();
+    }
+    uint32_t word;
+    std::memcpy(&word, cursor, sizeof word);
+    cursor += sizeof word;
+    return word;
+}
+
+int renderTime(BoundedText& text, const IKoVeskLogger* logger, int index, int size,
+               bool shortForm) {
+    const void* data = nullptr;
+    if (size > 0) logger->GetParamData(index, &data, 1, size);
+    // No data reads as no bytes at all.
+    const unsigned char* cursor = static_cast<const unsigned char*>(data);
+    const unsigned char* const end = cursor ? cursor + size : cursor;
+    const uint64_t fractionLow = readTimeWord(cursor, end);
+    const uint64_t fractionHigh = readTimeWord(cursor, end);
+    const uint64_t secondsLow = readTimeWord(cursor, end);
+    const uint64_t secondsHigh = readTimeWord(cursor, end);
+    const ko::zel::AbsTime time = {fractionHigh << 32 | fractionLow,
+                                   static_cast<int64_t>(secondsHigh << 32 | secondsLow)};
+
+    WideStringBase wide;
+    ko::zel::AbsTimeToString(wide, time, nullptr, L"%H:%M:%S", shortForm ? 0 : 3, 1, false,
+                             nullptr, ko::zel::eDecimalSeparatorLocale);
+    if (wide.empty()) return 0;
+    const StringBase narrow(wide);
+    const TextPiece shown = stringPiece(narrow);
+    if (shown.length) text.append(shown.text, shown.length);
+    return text.result();
+}
+
+}  // namespace
+
+int CVisaGenericFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int index, char* out,
+                                            eFormatSpecifier format, int* helpIndex,
+                                            const IKoVeskCall*) const {
+    if (!logger || !out) return 0;
+    int type = 0;
+    logger->GetParamType(index, &type);
+    if (static_cast<uint32_t>(type) > kLastTypeCode) return 0;
+    int size = 0;
+    logger->GetParamSize(index, &size);
+
+    const bool shortForm = isShortForm(format);
+    BoundedText text(out, kArgumentTextSize);
+    const eScalarKind kind = kScalarKinds[static_cast<size_t>(type)];
+    switch (kind) {
+    case eScalarKind::None:
+        return 0;
+    case eScalarKind::Unsigned:
+        return renderUnsigned(text, readBySize(logger, index, size), size, shortForm);
+    case eScalarKind::Signed:
+        return renderSigned(text, readBySize(logger, index, size), size, shortForm);
+    case eScalarKind::Unsigned16:
+    case eScalarKind::Signed16:
+    case eScalarKind::Signed16Decimal:
+        return render16(text, readBySize(logger, index, size), kind, shortForm);
+    case eScalarKind::Unsigned8:
+    case eScalarKind::Signed8:
+    case eScalarKind::Character:
+        return render8(text, readBySize(logger, index, size), kind, shortForm);
+    case eScalarKind::Unsigned64:
+    case eScalarKind::Signed64:
+        return render64(text, logger, index, size, kind, shortForm);
+    case eScalarKind::Real:
+        return renderReal(text, logger, index, size, shortForm);
+    case eScalarKind::Boolean:
+        return FormatBoolean(logger, index, size, "VI_TRUE", "VI_FALSE", out);
+    case eScalarKind::Status:
+        return renderStatus(text, logger, index, shortForm);
+    case eScalarKind::Version:
+        return renderVersion(text, logger, index, shortForm);
+    case eScalarKind::EventOrAttribute:
+        return renderEventOrAttribute(text, logger, index, helpIndex);
+    case eScalarKind::Handle:
+        return renderHandle(out, logger, index, size, format);
+    case eScalarKind::Hex32:
+        text.appendf("0x%08X", readUInt32(logger, index));
+        return text.result();
+    case eScalarKind::HexAddress:
+        return renderHexAddress(text, logger, index, size, shortForm);
+    case eScalarKind::NarrowText:
+    case eScalarKind::Utf8Text: {
+        const char* data = nullptr;
+        if (size > 0) logger->GetParamBuffer(index, &data, size);
+        bool partial = false;
+        logger->GetParamTruncated(index, &partial);
+        return kind == eScalarKind::NarrowText
+                   ? FormatMbcsString(data, size, format, partial, out)
+                   : FormatUtf8String(reinterpret_cast<const unsigned char*>(data), size,
+                                      format, partial, out);
+    }
+    case eScalarKind::Time:
+        return renderTime(text, logger, index, size, shortForm);
+    case eScalarKind::Address:
+        return renderAddress(text, logger, index, size);
+    }
+    return 0;
+}
+
+int CVisaGenericFormat::FormatNamedDummyParameter(const IKoVeskLogger* logger, int index,
+                                                  int size, eFormatSpecifier format,
+                                                  char* out) const {
+    if (!logger || !out) return 0;
+    BoundedText text(out, kArgumentTextSize);
+    writeSessionText(text, logger, index, size, format);
+    return text.result();
+}
+
+int CVisaGenericFormat::FormatBoolean(const IKoVeskLogger* logger, int index, int size,
+                                      const char* trueText, const char* falseText,
+                                      char* out) const {
+    if (!logger || !out) return 0;
+    const bool value = static_cast<uint16_t>(readBySize(logger, index, size)) != 0;
+    const char* shown = value ? trueText : falseText;
+    if (!shown || !*shown) return 0;
+    BoundedText text(out, kArgumentTextSize);
+    text.append(shown);
+    return text.result();
+}
+
+}  // namespace nKoVeskLog210
