@@ -1,0 +1,676 @@
+#include "replay/CallParser.h"
+
+#include <simdjson.h>
+
+#include <cfloat>
+#include <cinttypes>
+#include <cstdarg>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace vesk::replay {
+
+namespace ondemand = simdjson::ondemand;
+
+static_assert(kLinePadding >= simdjson::SIMDJSON_PADDING,
+              "a line must be followed by the padding the JSON parser reads");
+
+namespace {
+
+// Where in a call the parser is, for messages: "in[2]", "out.params[0]" or
+// the call object itself.
+enum class eSection { eCall, eOutput, eInput, eOutputParams };
+
+// The value keys of a parameter: at most one per parameter.
+enum class eValueKey { eNone, eHex, eText, eU8, eU16, eU32, eU64, eI8, eI16, eI32, eI64, eF32, eF64 };
+
+struct tValueKeyInfo {
+    const char* name;
+    eValueKey key;
+    size_t width;  // bytes of a typed key; 0 for hex and text
+};
+
+constexpr tValueKeyInfo kValueKeys[] = {
+    {"hex", eValueKey::eHex, 0}, {"text", eValueKey::eText, 0}, {"u8", eValueKey::eU8, 1},
+    {"u16", eValueKey::eU16, 2}, {"u32", eValueKey::eU32, 4},   {"u64", eValueKey::eU64, 8},
+    {"i8", eValueKey::eI8, 1},   {"i16", eValueKey::eI16, 2},   {"i32", eValueKey::eI32, 4},
+    {"i64", eValueKey::eI64, 8}, {"f32", eValueKey::eF32, 4},   {"f64", eValueKey::eF64, 8},
+};
+
+const tValueKeyInfo* findValueKey(std::string_view key) {
+    for (const tValueKeyInfo& info : kValueKeys) {
+        if (key == info.name) return &info;
+    }
+    return nullptr;
+}
+
+// An integer as JSON gave it: non-negative values in `bits`, negative ones
+// as their two's complement.
+struct tInteger {
+    bool negative = false;
+    uint64_t bits = 0;
+};
+
+struct tRange {
+    int64_t min;
+    uint64_t max;
+};
+
+constexpr tRange kInt32Range = {std::numeric_limits<int32_t>::min(),
+                                std::numeric_limits<int32_t>::max()};
+constexpr tRange kSizeRange = {0, std::numeric_limits<int32_t>::max()};
+
+bool inRange(tInteger value, tRange range) {
+    if (value.negative) return range.min < 0 && static_cast<int64_t>(value.bits) >= range.min;
+    return value.bits <= range.max;
+}
+
+const char* describeType(ondemand::json_type type) {
+    switch (type) {
+        case ondemand::json_type::array: return "an array";
+        case ondemand::json_type::object: return "an object";
+        case ondemand::json_type::number: return "a number";
+        case ondemand::json_type::string: return "a string";
+        case ondemand::json_type::boolean: return "a boolean";
+        case ondemand::json_type::null: return "null";
+    }
+    return "an unknown value";
+}
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+int hexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The bit patterns of the special values the float keys accept as strings.
+bool specialReal(std::string_view text, double& value) {
+    if (text == "nan") {
+        value = std::numeric_limits<double>::quiet_NaN();
+    } else if (text == "inf") {
+        value = std::numeric_limits<double>::infinity();
+    } else if (text == "-inf") {
+        value = -std::numeric_limits<double>::infinity();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Reads a document that is not an object to its end: SUCCESS when it is
+// valid JSON of `type`, else the error that shows it is not JSON.
+simdjson::error_code validateNonObject(ondemand::document& document, ondemand::json_type type) {
+    simdjson::error_code code = simdjson::SUCCESS;
+    switch (type) {
+        case ondemand::json_type::array: {
+            ondemand::array array;
+            if ((code = document.get_array().get(array))) return code;
+            for (auto element : array) {
+                if ((code = element.error())) return code;
+            }
+            break;
+        }
+        case ondemand::json_type::object: break;
+        case ondemand::json_type::number: code = document.get_number().error(); break;
+        case ondemand::json_type::string: code = document.get_string().error(); break;
+        case ondemand::json_type::boolean: code = document.get_bool().error(); break;
+        case ondemand::json_type::null: {
+            bool isNull = false;
+            if ((code = document.is_null().get(isNull))) return code;
+            if (!isNull) code = simdjson::N_ATOM_ERROR;
+            break;
+        }
+    }
+    if (code) return code;
+    const char* rest = nullptr;
+    if (!document.current_location().get(rest)) return simdjson::TAPE_ERROR;
+    return simdjson::SUCCESS;
+}
+
+// What the bytes of one zero-length capture point at (the logger refuses a
+// null pointer with data).
+const unsigned char kNoBytes[1] = {0};
+
+}  // namespace
+
+class CallParser::Impl {
+public:
+    bool Parse(const char* line, size_t length, CapturedCall& call, std::string& error);
+
+private:
+    // One parameter object's keys, gathered before the parameter is added.
+    struct tParamFields {
+        bool hasName = false;
+        std::string_view name;
+        bool hasType = false;
+        int32_t type = 0;
+        const tValueKeyInfo* valueKey = nullptr;
+        const unsigned char* data = nullptr;
+        size_t count = 0;
+        unsigned char scalar[8] = {};
+        bool hasSize = false;
+        int32_t size = 0;
+        bool truncated = false;
+        int32_t fullSize = 0;
+        bool hasElementSize = false;
+        int32_t elementSize = 1;
+    };
+
+    bool parseCall(ondemand::object& object, CapturedCall& call);
+    bool parseOutput(ondemand::value value, CapturedCall& call, int& returnIndex,
+                     bool& hasReturnIndex);
+    bool parseParams(ondemand::value value, CKOVeskMemoryLogger& logger, eSection section);
+    bool parseParam(ondemand::value value, CKOVeskMemoryLogger& logger);
+    bool parseParamKey(std::string_view key, ondemand::value value, tParamFields& fields);
+    bool parseValueKey(const tValueKeyInfo& info, ondemand::value value, tParamFields& fields);
+    bool addParam(const tParamFields& fields, CKOVeskMemoryLogger& logger);
+
+    bool readInteger(ondemand::value value, std::string_view key, tRange range, tInteger& out);
+    bool readInt32(ondemand::value value, std::string_view key, tRange range, int32_t& out);
+    bool readBool(ondemand::value value, std::string_view key, bool& out);
+    bool readString(ondemand::value value, std::string_view key, std::string_view& out);
+    bool readReal(ondemand::value value, std::string_view key, bool single, double& out);
+    bool decodeHex(std::string_view text, std::string_view key);
+
+    // Failures. Each writes the message, prefixed with the current place.
+    bool fail(std::string_view key, const char* format, ...) __attribute__((format(printf, 3, 4)));
+    bool failJson(simdjson::error_code code);
+    bool failType(std::string_view key, ondemand::value& value, const char* expected);
+    bool failRange(std::string_view key, std::string_view token, tRange range);
+
+    ondemand::parser m_parser;
+    std::string m_function;
+    std::vector<unsigned char> m_hexBytes;
+    std::string* m_error = nullptr;
+    eSection m_section = eSection::eCall;
+    size_t m_paramIndex = 0;
+};
+
+// --- failures ----------------------------------------------------------------
+
+bool CallParser::Impl::fail(std::string_view key, const char* format, ...) {
+    std::string& error = *m_error;
+    error.clear();
+    char place[64] = "";
+    switch (m_section) {
+        case eSection::eCall: break;
+        case eSection::eOutput: std::snprintf(place, sizeof place, "out"); break;
+        case eSection::eInput:
+            std::snprintf(place, sizeof place, "in[%zu]", m_paramIndex);
+            break;
+        case eSection::eOutputParams:
+            std::snprintf(place, sizeof place, "out.params[%zu]", m_paramIndex);
+            break;
+    }
+    error += place;
+    if (!key.empty()) {
+        if (!error.empty()) error += '.';
+        error.append(key.data(), key.size());
+    }
+    if (!error.empty()) error += ": ";
+    char detail[256];
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(detail, sizeof detail, format, arguments);
+    va_end(arguments);
+    error += detail;
+    return false;
+}
+
+bool CallParser::Impl::failJson(simdjson::error_code code) {
+    m_section = eSection::eCall;
+    return fail({}, "invalid JSON: %s", simdjson::error_message(code));
+}
+
+bool CallParser::Impl::failType(std::string_view key, ondemand::value& value,
+                                const char* expected) {
+    ondemand::json_type type;
+    if (auto code = value.type().get(type)) return failJson(code);
+    return fail(key, "expected %s, got %s", expected, describeType(type));
+}
+
+bool CallParser::Impl::failRange(std::string_view key, std::string_view token, tRange range) {
+    while (!token.empty() && (isBlank(token.back()) || token.back() == '\r')) token.remove_suffix(1);
+    return fail(key, "%.*s is out of range %" PRId64 "..%" PRIu64, static_cast<int>(token.size()),
+                token.data(), range.min, range.max);
+}
+
+// --- scalar readers ------------------------------------------------------------
+
+bool CallParser::Impl::readInteger(ondemand::value value, std::string_view key, tRange range,
+                                   tInteger& out) {
+    ondemand::json_type type;
+    if (auto code = value.type().get(type)) return failJson(code);
+    if (type != ondemand::json_type::number) return failType(key, value, "an integer");
+    const std::string_view token = value.raw_json_token();
+    ondemand::number_type numberType;
+    if (auto code = value.get_number_type().get(numberType)) return failJson(code);
+    if (numberType == ondemand::number_type::floating_point_number) {
+        return fail(key, "expected an integer, got %.*s", static_cast<int>(token.size()),
+                    token.data());
+    }
+    out = tInteger{};
+    if (numberType == ondemand::number_type::unsigned_integer) {
+        if (value.get_uint64().get(out.bits)) return failRange(key, token, range);
+    } else {
+        int64_t signedValue = 0;
+        if (value.get_int64().get(signedValue)) return failRange(key, token, range);
+        out.negative = signedValue < 0;
+        out.bits = static_cast<uint64_t>(signedValue);
+    }
+    if (!inRange(out, range)) return failRange(key, token, range);
+    return true;
+}
+
+bool CallParser::Impl::readInt32(ondemand::value value, std::string_view key, tRange range,
+                                 int32_t& out) {
+    tInteger integer;
+    if (!readInteger(value, key, range, integer)) return false;
+    out = static_cast<int32_t>(static_cast<int64_t>(integer.bits));
+    return true;
+}
+
+bool CallParser::Impl::readBool(ondemand::value value, std::string_view key, bool& out) {
+    ondemand::json_type type;
+    if (auto code = value.type().get(type)) return failJson(code);
+    if (type != ondemand::json_type::boolean) return failType(key, value, "a boolean");
+    if (auto code = value.get_bool().get(out)) return failJson(code);
+    return true;
+}
+
+bool CallParser::Impl::readString(ondemand::value value, std::string_view key,
+                                  std::string_view& out) {
+    ondemand::json_type type;
+    if (auto code = value.type().get(type)) return failJson(code);
+    if (type != ondemand::json_type::string) return failType(key, value, "a string");
+    if (auto code = value.get_string().get(out)) return failJson(code);
+    return true;
+}
+
+bool CallParser::Impl::readReal(ondemand::value value, std::string_view key, bool single,
+                                double& out) {
+    ondemand::json_type type;
+    if (auto code = value.type().get(type)) return failJson(code);
+    if (type == ondemand::json_type::string) {
+        std::string_view text;
+        if (auto code = value.get_string().get(text)) return failJson(code);
+        if (!specialReal(text, out)) {
+            return fail(key, "expected a number, \"nan\", \"inf\" or \"-inf\", got \"%.*s\"",
+                        static_cast<int>(text.size()), text.data());
+        }
+        return true;
+    }
+    if (type != ondemand::json_type::number) {
+        return failType(key, value, "a number, \"nan\", \"inf\" or \"-inf\"");
+    }
+    std::string_view token = value.raw_json_token();
+    while (!token.empty() && (isBlank(token.back()) || token.back() == '\r')) token.remove_suffix(1);
+    const double largest = single ? FLT_MAX : DBL_MAX;
+    if (value.get_double().get(out) || std::fabs(out) > largest) {
+        return fail(key, "%.*s is out of range of a %d-bit real", static_cast<int>(token.size()),
+                    token.data(), single ? 32 : 64);
+    }
+    return true;
+}
+
+// Hexadecimal digit pairs, blanks allowed between pairs (not inside one).
+bool CallParser::Impl::decodeHex(std::string_view text, std::string_view key) {
+    m_hexBytes.clear();
+    size_t i = 0;
+    while (i < text.size()) {
+        if (isBlank(text[i])) {
+            ++i;
+            continue;
+        }
+        const int high = hexDigitValue(text[i]);
+        if (high < 0) {
+            return fail(key, "bad hex: '%c' at character %zu is not a hexadecimal digit",
+                        text[i], i + 1);
+        }
+        if (i + 1 >= text.size()) {
+            return fail(key, "bad hex: odd number of hexadecimal digits");
+        }
+        const int low = hexDigitValue(text[i + 1]);
+        if (low < 0) {
+            if (isBlank(text[i + 1])) {
+                return fail(key, "bad hex: blank inside the digit pair at character %zu", i + 1);
+            }
+            return fail(key, "bad hex: '%c' at character %zu is not a hexadecimal digit",
+                        text[i + 1], i + 2);
+        }
+        m_hexBytes.push_back(static_cast<unsigned char>(high * 16 + low));
+        i += 2;
+    }
+    return true;
+}
+
+// --- parameters ----------------------------------------------------------------
+
+bool CallParser::Impl::parseValueKey(const tValueKeyInfo& info, ondemand::value value,
+                                     tParamFields& fields) {
+    if (fields.valueKey) {
+        return fail({}, "more than one value key (\"%s\" and \"%s\")", fields.valueKey->name,
+                    info.name);
+    }
+    fields.valueKey = &info;
+    const std::string_view key = info.name;
+    switch (info.key) {
+        case eValueKey::eNone: break;
+        case eValueKey::eHex: {
+            std::string_view text;
+            if (!readString(value, key, text) || !decodeHex(text, key)) return false;
+            fields.data = m_hexBytes.data();
+            fields.count = m_hexBytes.size();
+            return true;
+        }
+        case eValueKey::eText: {
+            std::string_view text;
+            if (!readString(value, key, text)) return false;
+            fields.data = reinterpret_cast<const unsigned char*>(text.data());
+            fields.count = text.size();
+            return true;
+        }
+        case eValueKey::eU8:
+        case eValueKey::eU16:
+        case eValueKey::eU32:
+        case eValueKey::eU64:
+        case eValueKey::eI8:
+        case eValueKey::eI16:
+        case eValueKey::eI32:
+        case eValueKey::eI64: {
+            const bool isSigned = info.key == eValueKey::eI8 || info.key == eValueKey::eI16 ||
+                                  info.key == eValueKey::eI32 || info.key == eValueKey::eI64;
+            const unsigned bits = static_cast<unsigned>(info.width * 8);
+            tRange range;
+            if (isSigned) {
+                range.min = bits == 64 ? std::numeric_limits<int64_t>::min()
+                                       : -(int64_t{1} << (bits - 1));
+                range.max = bits == 64 ? uint64_t{std::numeric_limits<int64_t>::max()}
+                                       : (uint64_t{1} << (bits - 1)) - 1;
+            } else {
+                range.min = 0;
+                range.max = bits == 64 ? std::numeric_limits<uint64_t>::max()
+                                       : (uint64_t{1} << bits) - 1;
+            }
+            tInteger integer;
+            if (!readInteger(value, key, range, integer)) return false;
+            // Little-endian: the low bytes of the two's complement.
+            for (size_t i = 0; i < info.width; ++i) {
+                fields.scalar[i] = static_cast<unsigned char>(integer.bits >> (8 * i));
+            }
+            fields.data = fields.scalar;
+            fields.count = info.width;
+            return true;
+        }
+        case eValueKey::eF32: {
+            double real = 0;
+            if (!readReal(value, key, true, real)) return false;
+            const float single = static_cast<float>(real);
+            std::memcpy(fields.scalar, &single, sizeof single);
+            fields.data = fields.scalar;
+            fields.count = sizeof single;
+            return true;
+        }
+        case eValueKey::eF64: {
+            double real = 0;
+            if (!readReal(value, key, false, real)) return false;
+            std::memcpy(fields.scalar, &real, sizeof real);
+            fields.data = fields.scalar;
+            fields.count = sizeof real;
+            return true;
+        }
+    }
+    return true;
+}
+
+bool CallParser::Impl::parseParamKey(std::string_view key, ondemand::value value,
+                                     tParamFields& fields) {
+    if (key == "name") {
+        bool isNull = false;
+        if (auto code = value.is_null().get(isNull)) return failJson(code);
+        if (isNull) return true;
+        if (!readString(value, key, fields.name)) return false;
+        fields.hasName = true;
+        return true;
+    }
+    if (key == "type") {
+        fields.hasType = true;
+        return readInt32(value, key, kInt32Range, fields.type);
+    }
+    if (key == "size") {
+        fields.hasSize = true;
+        return readInt32(value, key, kSizeRange, fields.size);
+    }
+    if (key == "truncated") return readBool(value, key, fields.truncated);
+    if (key == "fullSize") return readInt32(value, key, kSizeRange, fields.fullSize);
+    if (key == "elementSize") {
+        fields.hasElementSize = true;
+        return readInt32(value, key, kSizeRange, fields.elementSize);
+    }
+    if (const tValueKeyInfo* info = findValueKey(key)) return parseValueKey(*info, value, fields);
+    return fail({}, "unknown key \"%.*s\"", static_cast<int>(key.size()), key.data());
+}
+
+bool CallParser::Impl::addParam(const tParamFields& fields, CKOVeskMemoryLogger& logger) {
+    if (!fields.hasType) return fail({}, "missing required key \"type\"");
+    if (fields.valueKey && fields.hasSize && static_cast<size_t>(fields.size) != fields.count) {
+        return fail({}, "size %d does not match the %zu bytes of \"%s\"", fields.size, fields.count,
+                    fields.valueKey->name);
+    }
+    if (fields.count > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
+        return fail({}, "%zu bytes are more than a parameter can hold", fields.count);
+    }
+    const int index = logger.AddParam(fields.hasName ? fields.name.data() : nullptr,
+                                      fields.name.size(), fields.type);
+    if (fields.valueKey) {
+        logger.SetParamBytes(index, fields.count ? fields.data : kNoBytes, fields.count);
+    } else if (fields.hasSize) {
+        logger.SetParamSizeWithoutData(index, fields.size);
+    }
+    logger.SetParamTruncated(index, fields.truncated);
+    logger.SetParamFullSize(index, fields.fullSize);
+    int32_t elementSize = fields.elementSize;
+    if (!fields.hasElementSize && fields.valueKey && fields.valueKey->width) {
+        elementSize = static_cast<int32_t>(fields.valueKey->width);
+    }
+    logger.SetParamElementSize(index, elementSize);
+    return true;
+}
+
+bool CallParser::Impl::parseParam(ondemand::value value, CKOVeskMemoryLogger& logger) {
+    ondemand::json_type type;
+    if (auto code = value.type().get(type)) return failJson(code);
+    if (type != ondemand::json_type::object) return failType({}, value, "an object");
+    ondemand::object object;
+    if (auto code = value.get_object().get(object)) return failJson(code);
+    tParamFields fields;
+    uint32_t seen = 0;  // one bit per key name position in kParamKeys order
+    for (auto field : object) {
+        std::string_view key;
+        if (auto code = field.unescaped_key().get(key)) return failJson(code);
+        // Duplicates: a later key would silently replace an earlier one.
+        static constexpr std::string_view kParamKeys[] = {
+            "name", "type", "size", "truncated", "fullSize", "elementSize", "hex", "text",
+            "u8", "u16", "u32", "u64", "i8", "i16", "i32", "i64", "f32", "f64"};
+        for (size_t k = 0; k < std::size(kParamKeys); ++k) {
+            if (key != kParamKeys[k]) continue;
+            if (seen & (1u << k)) {
+                return fail({}, "duplicate key \"%.*s\"", static_cast<int>(key.size()),
+                            key.data());
+            }
+            seen |= 1u << k;
+        }
+        ondemand::value fieldValue;
+        if (auto code = field.value().get(fieldValue)) return failJson(code);
+        if (!parseParamKey(key, fieldValue, fields)) return false;
+    }
+    return addParam(fields, logger);
+}
+
+bool CallParser::Impl::parseParams(ondemand::value value, CKOVeskMemoryLogger& logger,
+                                   eSection section) {
+    ondemand::json_type type;
+    if (auto code = value.type().get(type)) return failJson(code);
+    const std::string_view key = section == eSection::eInput ? "in" : "params";
+    if (type != ondemand::json_type::array) return failType(key, value, "an array");
+    ondemand::array array;
+    if (auto code = value.get_array().get(array)) return failJson(code);
+    const eSection outer = m_section;
+    m_section = section;
+    m_paramIndex = 0;
+    for (auto element : array) {
+        ondemand::value param;
+        if (auto code = element.get(param)) return failJson(code);
+        if (!parseParam(param, logger)) return false;
+        ++m_paramIndex;
+    }
+    m_section = outer;
+    return true;
+}
+
+// --- the call --------------------------------------------------------------------
+
+bool CallParser::Impl::parseOutput(ondemand::value value, CapturedCall& call, int& returnIndex,
+                                   bool& hasReturnIndex) {
+    ondemand::json_type type;
+    if (auto code = value.type().get(type)) return failJson(code);
+    if (type != ondemand::json_type::object) return failType("out", value, "an object");
+    ondemand::object object;
+    if (auto code = value.get_object().get(object)) return failJson(code);
+    m_section = eSection::eOutput;
+    call.hasOutput = true;
+    bool seenParams = false, seenRet = false, seenOk = false, seenMatching = false;
+    for (auto field : object) {
+        std::string_view key;
+        if (auto code = field.unescaped_key().get(key)) return failJson(code);
+        ondemand::value fieldValue;
+        if (auto code = field.value().get(fieldValue)) return failJson(code);
+        bool* seen = key == "params"     ? &seenParams
+                     : key == "ret"      ? &seenRet
+                     : key == "ok"       ? &seenOk
+                     : key == "matching" ? &seenMatching
+                                         : nullptr;
+        if (!seen) return fail({}, "unknown key \"%.*s\"", static_cast<int>(key.size()), key.data());
+        if (*seen) return fail({}, "duplicate key \"%.*s\"", static_cast<int>(key.size()), key.data());
+        *seen = true;
+        if (key == "params") {
+            if (!parseParams(fieldValue, call.output, eSection::eOutputParams)) return false;
+        } else if (key == "ret") {
+            int32_t index = 0;
+            if (!readInt32(fieldValue, key, kInt32Range, index)) return false;
+            returnIndex = index;
+            hasReturnIndex = true;
+        } else if (key == "ok") {
+            bool ok = true;
+            if (!readBool(fieldValue, key, ok)) return false;
+            call.output.SetSuccessStatus(ok);
+        } else {
+            if (!readBool(fieldValue, key, call.matching)) return false;
+        }
+    }
+    // The return index names one of the output parameters, or none (-1);
+    // it is checked once the parameters are known, whatever the key order.
+    const int count = call.output.GetParamCount();
+    if (hasReturnIndex && (returnIndex < -1 || returnIndex >= count)) {
+        return fail("ret", "%d is out of range -1..%d (the output has %d parameters)", returnIndex,
+                    count - 1, count);
+    }
+    call.output.SetReturnParamIndex(returnIndex);
+    m_section = eSection::eCall;
+    return true;
+}
+
+bool CallParser::Impl::parseCall(ondemand::object& object, CapturedCall& call) {
+    bool seenFunction = false, seenId = false, seenApi = false, seenIn = false, seenOut = false;
+    int32_t functionId = -1;
+    int32_t apiType = eKoVeskApiVisa;
+    int returnIndex = -1;
+    bool hasReturnIndex = false;
+    for (auto field : object) {
+        std::string_view key;
+        if (auto code = field.unescaped_key().get(key)) return failJson(code);
+        ondemand::value value;
+        if (auto code = field.value().get(value)) return failJson(code);
+        bool* seen = key == "function" ? &seenFunction
+                     : key == "id"     ? &seenId
+                     : key == "api"    ? &seenApi
+                     : key == "in"     ? &seenIn
+                     : key == "out"    ? &seenOut
+                                       : nullptr;
+        if (!seen) return fail({}, "unknown key \"%.*s\"", static_cast<int>(key.size()), key.data());
+        if (*seen) return fail({}, "duplicate key \"%.*s\"", static_cast<int>(key.size()), key.data());
+        *seen = true;
+        if (key == "function") {
+            std::string_view name;
+            if (!readString(value, key, name)) return false;
+            m_function.assign(name.data(), name.size());
+        } else if (key == "id") {
+            if (!readInt32(value, key, kInt32Range, functionId)) return false;
+        } else if (key == "api") {
+            if (!readInt32(value, key, kInt32Range, apiType)) return false;
+        } else if (key == "in") {
+            if (!parseParams(value, call.input, eSection::eInput)) return false;
+        } else {
+            if (!parseOutput(value, call, returnIndex, hasReturnIndex)) return false;
+        }
+    }
+    if (!seenFunction) return fail({}, "missing required key \"function\"");
+    if (!seenIn) return fail({}, "missing required key \"in\"");
+    // Both loggers describe the same call.
+    call.input.SetFunction(m_function.c_str(), functionId, apiType);
+    if (call.hasOutput) call.output.SetFunction(m_function.c_str(), functionId, apiType);
+    return true;
+}
+
+bool CallParser::Impl::Parse(const char* line, size_t length, CapturedCall& call,
+                             std::string& error) {
+    m_error = &error;
+    m_section = eSection::eCall;
+    call.Clear();
+    ondemand::document document;
+    if (auto code = m_parser.iterate(line, length, length + kLinePadding).get(document)) {
+        return failJson(code);
+    }
+    ondemand::json_type type;
+    if (auto code = document.type().get(type)) return failJson(code);
+    if (type != ondemand::json_type::object) {
+        // The type is told by the first character alone: a line that is
+        // not JSON at all must not read as "got null".
+        if (auto code = validateNonObject(document, type)) return failJson(code);
+        return fail({}, "expected a call object, got %s", describeType(type));
+    }
+    ondemand::object object;
+    if (auto code = document.get_object().get(object)) return failJson(code);
+    if (!parseCall(object, call)) return false;
+    // Anything after the call object (a second object, a stray brace).
+    const char* rest = nullptr;
+    if (!document.current_location().get(rest)) {
+        return fail({}, "invalid JSON: unexpected content after the call object");
+    }
+    return true;
+}
+
+// --- CallParser ------------------------------------------------------------------
+
+CallParser::CallParser() : m_impl(std::make_unique<Impl>()) {}
+
+CallParser::~CallParser() = default;
+
+bool CallParser::Parse(const char* line, size_t length, CapturedCall& call) {
+    return m_impl->Parse(line, length, call, m_error);
+}
+
+bool CallParser::ParseCopy(std::string_view line, CapturedCall& call) {
+    m_paddedCopy.assign(line.data(), line.size());
+    m_paddedCopy.append(kLinePadding, '\0');
+    return m_impl->Parse(m_paddedCopy.data(), line.size(), call, m_error);
+}
+
+}  // namespace vesk::replay

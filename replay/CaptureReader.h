@@ -1,0 +1,51 @@
+// Reads a capture in JSON Lines, one call per line, and hands the calls out
+// one at a time as the host's two loggers.
+//
+// Lines that are empty (or hold only blanks) are skipped and are not calls.
+// Every other line is a call and gets the next call number, counting from
+// 1, whether it parses or not, so that a call number always names the same
+// line. Memory stays flat: the lines are streamed and one CapturedCall is
+// refilled for every call.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "replay/CallParser.h"
+#include "replay/CapturedCall.h"
+#include "replay/LineSource.h"
+
+namespace vesk::replay {
+
+class CaptureReader {
+public:
+    enum class eResult {
+        eCall,     // Call() holds the next call
+        eBadCall,  // the line is not a well-formed call: Error() says why
+        eSkipped,  // a call line passed over unread (Next with parse false)
+        eEnd,      // no more lines (or the input could not be read)
+    };
+
+    // Reads from `input`, which stays owned by the caller.
+    explicit CaptureReader(std::FILE* input);
+
+    // Advances to the next call line. With `parse` false the line is
+    // counted but not parsed.
+    eResult Next(bool parse = true);
+
+    CapturedCall& Call() { return m_call; }
+    const std::string& Error() const { return m_parser.Error(); }
+    // Line number (1-based) and call number of the line last read.
+    uint64_t LineNumber() const { return m_lines.LineNumber(); }
+    uint64_t CallNumber() const { return m_callNumber; }
+    bool ReadFailed() const { return m_lines.ReadFailed(); }
+
+private:
+    LineSource m_lines;
+    CallParser m_parser;
+    CapturedCall m_call;
+    uint64_t m_callNumber = 0;
+};
+
+}  // namespace vesk::replay

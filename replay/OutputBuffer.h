@@ -1,0 +1,51 @@
+// The program's standard output: one large buffer, written out with fwrite
+// when it fills, so rendering a call costs no stream call per field.
+//
+// A renderer appends a call's text only after the plug-in has produced all
+// of it; Mark and Rewind let the replay drop a call's partial text all the
+// same when something fails half-way.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace vesk::replay {
+
+class OutputBuffer {
+public:
+    // Text kept before it is written out.
+    static constexpr size_t kFlushSize = size_t{1} << 20;
+
+    // Writes to `output`, which stays owned by the caller.
+    explicit OutputBuffer(std::FILE* output);
+    ~OutputBuffer();
+    OutputBuffer(const OutputBuffer&) = delete;
+    OutputBuffer& operator=(const OutputBuffer&) = delete;
+
+    void Append(std::string_view text) { m_text.append(text.data(), text.size()); }
+    void Append(const char* text, size_t length) { m_text.append(text, length); }
+    void Append(char c) { m_text.push_back(c); }
+    void AppendDecimal(int64_t value);
+
+    // The position to go back to, and going back to it.
+    size_t Mark() const { return m_text.size(); }
+    void Rewind(size_t mark) { m_text.resize(mark); }
+
+    // Writes the buffer out when it holds kFlushSize bytes or more; called
+    // between calls.
+    void FlushIfFull() {
+        if (m_text.size() >= kFlushSize) Flush();
+    }
+    // Writes everything out; false when the output failed (now or before).
+    bool Flush();
+
+private:
+    std::FILE* m_output;
+    std::string m_text;
+    bool m_failed = false;
+};
+
+}  // namespace vesk::replay

@@ -1,0 +1,41 @@
+// --xml: one XML document for the whole capture, one <call> element per
+// call, written with libxml2's text writer from the element the record
+// builds (BuildXmlElement, and SetXmlCallStatus for calls that returned).
+//
+// Every text goes through XmlTextConverter, so the document is well-formed
+// UTF-8 whatever bytes the capture holds.
+#pragma once
+
+#include <string>
+
+#include "replay/Renderer.h"
+#include "replay/XmlText.h"
+
+typedef struct _xmlTextWriter* xmlTextWriterPtr;
+
+namespace vesk::replay {
+
+class XmlRenderer : public Renderer {
+public:
+    XmlRenderer();
+    ~XmlRenderer() override;
+
+    void Begin(OutputBuffer& out) override;
+    void End(OutputBuffer& out) override;
+    void Render(uint64_t number, IKoVeskCall& record, const CapturedCall& call,
+                OutputBuffer& out) override;
+
+private:
+    void writeElement(const char* name, const StringBase& text);
+    void writeAttribute(const char* name, const StringBase& text);
+    void writeNumberAttribute(const char* name, int64_t value);
+    void writeParameters(const char* name, const std::vector<CallTag::CallParameter>& parameters);
+    void writeBuffers(const char* direction, const std::vector<CallTag::CallBuffer>& buffers);
+    void flush();
+
+    xmlTextWriterPtr m_writer = nullptr;
+    XmlTextConverter m_converter;
+    std::string m_hex;  // reused for buffer contents
+};
+
+}  // namespace vesk::replay
