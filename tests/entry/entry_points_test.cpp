@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host/CKOCall.h"
 #include "host/CKOVeskMemoryLogger.h"
 #include "host/VeskServices.h"
 #include "plugin_library.h"
