@@ -5,7 +5,6 @@
 // integer columns are written from a table of hexadecimal digit pairs rather
 // than through printf; the text is byte for byte what the column formats
 // "%2.2X ", "%04hX  ", "%08X    " and "%016llX        " print.
-#include <array>
 #include <cctype>
 #include <cstdint>
 #include <cstring>
@@ -31,74 +30,6 @@ struct tDumpLayout {
     int width;  // element width in bytes (integers and reals)
 };
 
-// Layout of a data type code; codes without one (every code above 107
-// among them) give eLayoutNone.
-tDumpLayout dumpLayoutOf(int typeCode) {
-    switch (typeCode) {
-    case 10: case 12: case 14: case 41: case 42: case 44:
-    case 45: case 69: case 70: case 85: case 89: case 90:
-        return {eLayoutInteger, 1};
-    case 6: case 8: case 67: case 68: case 84: case 88:
-        return {eLayoutInteger, 2};
-    case 2: case 4: case 34: case 36: case 38: case 40:
-    case 65: case 66: case 82: case 83: case 86: case 87:
-        return {eLayoutInteger, 4};
-    case 96: case 98: case 106: case 107:
-        return {eLayoutInteger, 8};
-    case 18: case 91:
-        return {eLayoutReal32, 4};
-    case 20: case 92:
-        return {eLayoutReal64, 8};
-    case 22:
-        return {eLayoutBoolean, 0};
-    default:
-        return {eLayoutNone, 0};
-    }
-}
-
-// Bytes on a line of the text export (wide) and of the property page
-// (compact).
-constexpr int kWideBytesPerLine = 16;
-constexpr int kCompactBytesPerLine = 8;
-constexpr int kWideReal64BytesPerLine = 24;
-constexpr int kCompactReal64BytesPerLine = 8;
-constexpr int kWideByteBooleanBytesPerLine = 12;
-constexpr int kCompactByteBooleanBytesPerLine = 6;
-constexpr int kWideWordBooleanBytesPerLine = 24;
-constexpr int kCompactWordBooleanBytesPerLine = 12;
-
-constexpr int kCodeBoolean = 22;
-
-int bytesPerLineOf(int typeCode, int elementSize, bool compact) {
-    const tDumpLayout layout = dumpLayoutOf(typeCode);
-    if (layout.kind == eLayoutReal64)
-        return compact ? kCompactReal64BytesPerLine : kWideReal64BytesPerLine;
-    if (typeCode == kCodeBoolean) {
-        if (elementSize == 1)
-            return compact ? kCompactByteBooleanBytesPerLine : kWideByteBooleanBytesPerLine;
-        return compact ? kCompactWordBooleanBytesPerLine : kWideWordBooleanBytesPerLine;
-    }
-    return compact ? kCompactBytesPerLine : kWideBytesPerLine;
-}
-
-// The separators are exactly as wide as a full byte line of each layout:
-// the 11-character offset prefix, the columns, one blank and the ASCII
-// column.
-const char kWideSeparator[] =
-    "----------------------------------------------------------------------------";
-const char kCompactSeparator[] = "--------------------------------------------";
-static_assert(sizeof kWideSeparator - 1 == 11 + kWideBytesPerLine * 3 + 1 + kWideBytesPerLine);
-static_assert(sizeof kCompactSeparator - 1 ==
-              11 + kCompactBytesPerLine * 3 + 1 + kCompactBytesPerLine);
-
-// Head lines of a partially captured buffer: the lines of the first 32
-// bytes when exactly 64 bytes were captured, else of the first 32768.
-constexpr int kSmallCaptureSize = 64;
-constexpr int kWideHeadLinesSmall = 2;
-constexpr int kCompactHeadLinesSmall = 4;
-constexpr int kWideHeadLines = 2048;
-constexpr int kCompactHeadLines = 4096;
-
 // What the dump reads of one parameter; a missing logger reads as an empty
 // parameter.
 struct tDumpParam {
@@ -118,6 +49,93 @@ tDumpParam readDumpParam(const IKoVeskLogger* logger, int index) {
     }
     return param;
 }
+
+// The codes of each layout.
+constexpr int kByteCodes[] = {10, 12, 14, 41, 42, 44, 45, 69, 70, 85, 89, 90};
+constexpr int kWordCodes[] = {6, 8, 67, 68, 84, 88};
+constexpr int kLongCodes[] = {2, 4, 34, 36, 38, 40, 65, 66, 82, 83, 86, 87};
+constexpr int kQuadCodes[] = {96, 98, 106, 107};
+constexpr int kReal32Codes[] = {18, 91};
+constexpr int kReal64Codes[] = {20, 92};
+constexpr int kBooleanCode = 22;
+constexpr int kLastLayoutCode = 107;
+
+// Layouts by code, looked up once per dump line.
+struct tLayoutTable {
+    tDumpLayout byCode[kLastLayoutCode + 1];
+};
+
+template <size_t N>
+constexpr void setLayout(tLayoutTable& table, const int (&codes)[N], tDumpLayout layout) {
+    for (int code : codes) table.byCode[code] = layout;
+}
+
+constexpr tLayoutTable makeLayoutTable() {
+    tLayoutTable table{};
+    for (tDumpLayout& layout : table.byCode) layout = {eLayoutNone, 0};
+    setLayout(table, kByteCodes, {eLayoutInteger, 1});
+    setLayout(table, kWordCodes, {eLayoutInteger, 2});
+    setLayout(table, kLongCodes, {eLayoutInteger, 4});
+    setLayout(table, kQuadCodes, {eLayoutInteger, 8});
+    setLayout(table, kReal32Codes, {eLayoutReal32, 4});
+    setLayout(table, kReal64Codes, {eLayoutReal64, 8});
+    table.byCode[kBooleanCode] = {eLayoutBoolean, 0};
+    return table;
+}
+
+constexpr tLayoutTable kLayoutTable = makeLayoutTable();
+
+// Layout of a data type code; codes without one (every code above 107
+// among them) give eLayoutNone.
+tDumpLayout dumpLayoutOf(int typeCode) {
+    if (typeCode < 0 || typeCode > kLastLayoutCode) return {eLayoutNone, 0};
+    return kLayoutTable.byCode[typeCode];
+}
+
+// Bytes on a line of the text export (wide) and of the property page
+// (compact).
+constexpr int kWideBytesPerLine = 16;
+constexpr int kCompactBytesPerLine = 8;
+constexpr int kWideReal64BytesPerLine = 24;
+constexpr int kCompactReal64BytesPerLine = 8;
+constexpr int kWideByteBooleanBytesPerLine = 12;
+constexpr int kCompactByteBooleanBytesPerLine = 6;
+constexpr int kWideWordBooleanBytesPerLine = 24;
+constexpr int kCompactWordBooleanBytesPerLine = 12;
+
+// Codes without a layout get the integer figures.
+int bytesPerLineOf(tDumpLayout layout, int elementSize, bool compact) {
+    if (layout.kind == eLayoutReal64)
+        return compact ? kCompactReal64BytesPerLine : kWideReal64BytesPerLine;
+    if (layout.kind == eLayoutBoolean) {
+        if (elementSize == 1)
+            return compact ? kCompactByteBooleanBytesPerLine : kWideByteBooleanBytesPerLine;
+        return compact ? kCompactWordBooleanBytesPerLine : kWideWordBooleanBytesPerLine;
+    }
+    return compact ? kCompactBytesPerLine : kWideBytesPerLine;
+}
+
+int bytesPerLineOf(const tDumpParam& param, bool compact) {
+    return bytesPerLineOf(dumpLayoutOf(param.type), param.elementSize, compact);
+}
+
+// The separators are exactly as wide as a full byte line of each layout:
+// the 11-character offset prefix, the columns, one blank and the ASCII
+// column.
+const char kWideSeparator[] =
+    "----------------------------------------------------------------------------";
+const char kCompactSeparator[] = "--------------------------------------------";
+static_assert(sizeof kWideSeparator - 1 == 11 + kWideBytesPerLine * 3 + 1 + kWideBytesPerLine);
+static_assert(sizeof kCompactSeparator - 1 ==
+              11 + kCompactBytesPerLine * 3 + 1 + kCompactBytesPerLine);
+
+// Head lines of a partially captured buffer: the lines of the first 32
+// bytes when exactly 64 bytes were captured, else of the first 32768.
+constexpr int kSmallCaptureSize = 64;
+constexpr int kWideHeadLinesSmall = 2;
+constexpr int kCompactHeadLinesSmall = 4;
+constexpr int kWideHeadLines = 2048;
+constexpr int kCompactHeadLines = 4096;
 
 // --- one line -------------------------------------------------------------
 
@@ -143,12 +161,33 @@ constexpr tHexPairs kHexPairs = makeHexPairs();
 template <class T>
 char* writeHex(char* p, T value) {
     for (int shift = static_cast<int>(sizeof(T) * 8) - 8; shift >= 0; shift -= 8) {
-        const char* pair = kHexPairs.pair[static_cast<unsigned>(value >> shift) & 0xFFu];
-        p[0] = pair[0];
-        p[1] = pair[1];
+        std::memcpy(p, kHexPairs.pair[static_cast<unsigned>(value >> shift) & 0xFFu], 2);
         p += 2;
     }
     return p;
+}
+
+// The C library's isprint under the calling thread's current locale. With
+// glibc the classification table is looked up once per line instead of
+// once per byte; the test on it is the one isprint makes.
+class PrintableTest {
+public:
+#if defined(__GLIBC__)
+    PrintableTest() : m_table(*__ctype_b_loc()) {}
+    bool operator()(unsigned char c) const { return (m_table[c] & _ISprint) != 0; }
+
+private:
+    const unsigned short* m_table;
+#else
+    bool operator()(unsigned char c) const { return std::isprint(c) != 0; }
+#endif
+};
+
+// Appends the ASCII column of `count` bytes at `p`; returns the end.
+char* writeAsciiColumn(char* p, const unsigned char* data, int count) {
+    const PrintableTest isPrintable;
+    for (int i = 0; i < count; ++i) p[i] = isPrintable(data[i]) ? static_cast<char>(data[i]) : '.';
+    return p + count;
 }
 
 // The widest column text of any layout: 16 columns of 3 (or 8 of 6, ...)
@@ -161,30 +200,47 @@ constexpr size_t kColumnsTextSize = kDumpLineSize;
 static_assert(kIntegerColumnsTextSize < kColumnsTextSize);
 static_assert(kWideWordBooleanBytesPerLine / 2 * kBooleanColumnWidth < kColumnsTextSize);
 
+// A row of blanks as long as the widest integer columns: the grid is laid
+// down in one fixed-size copy and the digits are written over it.
+struct tBlankRow {
+    char chars[kIntegerColumnsTextSize];
+};
+
+constexpr tBlankRow makeBlankRow() {
+    tBlankRow row{};
+    for (char& c : row.chars) c = ' ';
+    return row;
+}
+
+constexpr tBlankRow kBlankRow = makeBlankRow();
+
 // Columns of `elements` integers of type T from `data`, blank columns up to
 // `columns`, a blank and the ASCII column of the bytes shown. Each column is
 // the element's digits and sizeof(T) blanks, as the column formats print.
-// Returns the length written to `text` (kIntegerColumnsTextSize at most).
+// `text` must hold kIntegerColumnsTextSize characters; returns the length
+// written.
 template <class T>
 size_t writeIntegerColumns(char* text, const unsigned char* data, int elements, int columns) {
     constexpr int width = static_cast<int>(sizeof(T));
-    char* p = text;
-    for (int i = 0; i < elements; ++i) {
-        T value;
-        std::memcpy(&value, data + i * width, sizeof value);  // data may be unaligned
-        p = writeHex(p, value);
-        std::memset(p, ' ', width);
-        p += width;
+    std::memcpy(text, kBlankRow.chars, sizeof kBlankRow.chars);
+    char* ascii = text + columns * 3 * width + 1;
+    if constexpr (width == 1) {
+        // One pass: the byte's column and its ASCII character.
+        const PrintableTest isPrintable;
+        for (int i = 0; i < elements; ++i) {
+            const unsigned char c = data[i];
+            std::memcpy(text + 3 * i, kHexPairs.pair[c], 2);
+            ascii[i] = isPrintable(c) ? static_cast<char>(c) : '.';
+        }
+        return static_cast<size_t>(ascii + elements - text);
+    } else {
+        for (int i = 0; i < elements; ++i) {
+            T value;
+            std::memcpy(&value, data + i * width, sizeof value);  // data may be unaligned
+            writeHex(text + 3 * width * i, value);
+        }
+        return static_cast<size_t>(writeAsciiColumn(ascii, data, elements * width) - text);
     }
-    const int blankColumns = columns - elements;
-    std::memset(p, ' ', static_cast<size_t>(blankColumns) * 3 * width + 1);
-    p += static_cast<size_t>(blankColumns) * 3 * width + 1;
-    const int bytes = elements * width;
-    for (int i = 0; i < bytes; ++i) {
-        const unsigned char c = data[i];
-        *p++ = std::isprint(c) ? static_cast<char>(c) : '.';
-    }
-    return static_cast<size_t>(p - text);
 }
 
 size_t writeIntegerColumns(int width, char* text, const unsigned char* data, int elements,
@@ -227,14 +283,14 @@ void appendBooleanColumns(BoundedText& out, const unsigned char* data, int eleme
 int CVisaGenericFormat::CalcBytesPerLine(const IKoVeskLogger* logger, int index,
                                          bool compact) const {
     const tDumpParam param = readDumpParam(logger, index);
-    return bytesPerLineOf(param.type, param.elementSize, compact);
+    return bytesPerLineOf(param, compact);
 }
 
 int CVisaGenericFormat::CalcNumberOfDataLines(const IKoVeskLogger* logger, int index,
                                               bool compact) const {
     const tDumpParam param = readDumpParam(logger, index);
     if (param.size <= 0) return 0;
-    const int bytesPerLine = bytesPerLineOf(param.type, param.elementSize, compact);
+    const int bytesPerLine = bytesPerLineOf(param, compact);
     int lines = param.size / bytesPerLine + (param.size % bytesPerLine != 0 ? 1 : 0);
     // The separator between head and tail of a partial capture.
     if (param.truncated) ++lines;
@@ -250,7 +306,7 @@ void CVisaGenericFormat::GetFormatLimits(bool compact, const IKoVeskLogger* logg
         headLines = compact ? kCompactHeadLinesSmall : kWideHeadLinesSmall;
     else
         headLines = compact ? kCompactHeadLines : kWideHeadLines;
-    bytesPerLine = bytesPerLineOf(param.type, param.elementSize, compact);
+    bytesPerLine = bytesPerLineOf(param, compact);
 }
 
 void CVisaGenericFormat::FormatDataLine(int typeCode, int elementSize,
@@ -267,7 +323,7 @@ void CVisaGenericFormat::FormatDataLine(int typeCode, int elementSize,
 
     // A caller that asks for more than the text export's bytes per line
     // would overflow the line; hold it to the widest line of the layout.
-    const int widest = bytesPerLineOf(typeCode, elementSize, false);
+    const int widest = bytesPerLineOf(layout, elementSize, false);
     const int lineBytes = bytesPerLine < widest ? bytesPerLine : widest;
     const int shown = bytesRemaining < lineBytes ? bytesRemaining : lineBytes;
 
