@@ -25,6 +25,8 @@ void printValue(tRealFieldText& field, const char* format, double value, double 
         setText(field, "INF");
     } else if (value < -largest) {
         setText(field, "NINF");
+    } else if (!format) {
+        setText(field, "");
     } else {
         const int printed = std::snprintf(field.text, sizeof field.text, format, value);
         if (printed < 0) {

@@ -22,8 +22,8 @@ struct tRealFieldText {
     uint32_t rightBlanks;
 };
 
-// `format` is a printf format for one double; `width` the minimum field
-// width (nothing is padded when the text already fills it). The float form
+// `format` is a printf format for one double (null prints nothing for a
+// finite value); `width` the minimum field width (nothing is padded when the text already fills it). The float form
 // tests the special values against the limits of float.
 tRealFieldText composeRealField(const char* format, int width, float value);
 tRealFieldText composeRealField(const char* format, int width, double value);

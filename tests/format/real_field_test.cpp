@@ -74,10 +74,12 @@ TEST(RealFieldTest, LimitsAreThoseOfTheValuesType) {
     EXPECT_EQ(field("%.6G", 1, -DBL_MAX), "-1.79769E+308");
 }
 
-// A format that prints more than a field can hold is cut, never overrun.
-TEST(RealFieldTest, OverlongPrintedTextIsCutTo31Characters) {
-    const std::string text = field("%40.3f", 1, 1.0);
-    EXPECT_EQ(text, std::string(31, ' '));
+// A format that prints more than a field can hold is cut, never overrun;
+// no format prints nothing but the padding.
+TEST(RealFieldTest, OverlongOrMissingFormatStaysBounded) {
+    EXPECT_EQ(field("%40.3f", 1, 1.0), std::string(31, ' '));
+    EXPECT_EQ(field(nullptr, 3, 1.0), "   ");
+    EXPECT_EQ(field(nullptr, 5, -kInf), "NINF ");
 }
 
 }  // namespace
