@@ -5,12 +5,11 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "format/CVisaGenericFormat.h"
-#include "tests/format/logger_builder.h"
+#include "tests/format/format_test_support.h"
 
 namespace nKoVeskLog210 {
 namespace {
@@ -18,51 +17,16 @@ namespace {
 using kovesk_test::addCaptured;
 using kovesk_test::Bytes;
 using kovesk_test::bytesOf;
+using kovesk_test::Rendered;
+using kovesk_test::renderChecked;
+using kovesk_test::SentinelBuffer;
 
-constexpr size_t kGuardSize = 32;
-constexpr unsigned char kGuard = 0x5A;
-
-// An output buffer of the promised size, followed by guard bytes, all
-// filled with a marker before rendering.
-class GuardedOut {
-public:
-    GuardedOut() : m_bytes(new char[kArgumentTextSize + kGuardSize]) {
-        std::memset(m_bytes.get(), kGuard, kArgumentTextSize + kGuardSize);
-    }
-    char* data() { return m_bytes.get(); }
-    // True when no byte from `from` on was written.
-    bool untouchedFrom(size_t from) const {
-        for (size_t i = from; i < kArgumentTextSize + kGuardSize; ++i)
-            if (static_cast<unsigned char>(m_bytes[i]) != kGuard) return false;
-        return true;
-    }
-
-private:
-    std::unique_ptr<char[]> m_bytes;
-};
-
-struct tRendered {
-    int result;
-    std::string text;
-};
-
-// Renders parameter `index` and checks the buffer contract: the result is
-// the length of the terminated text, and nothing after the terminator is
-// written; a result of 0 leaves every byte as it was.
-tRendered render(const IKoVeskLogger& logger, int index,
-                 eFormatSpecifier format = eFormatLine) {
-    GuardedOut out;
-    CVisaGenericFormat formatter;
-    const int result = formatter.FormatCallArgArray(&logger, index, out.data(), format, nullptr);
-    if (result == 0) {
-        EXPECT_TRUE(out.untouchedFrom(0)) << "a rendering of nothing wrote to the buffer";
-        return {0, ""};
-    }
-    EXPECT_GT(result, 0);
-    EXPECT_LT(static_cast<size_t>(result), kArgumentTextSize);
-    EXPECT_EQ(out.data()[result], '\0');
-    EXPECT_TRUE(out.untouchedFrom(static_cast<size_t>(result) + 1)) << "written past the text";
-    return {result, std::string(out.data(), static_cast<size_t>(result))};
+// Renders parameter `index` on a sentinel buffer that checks the buffer
+// contract of every argument rendering.
+Rendered render(const IKoVeskLogger& logger, int index, eFormatSpecifier format = eFormatLine) {
+    return renderChecked([&](char* out) {
+        return CVisaGenericFormat().FormatCallArgArray(&logger, index, out, format, nullptr);
+    });
 }
 
 std::string renderCaptured(int type, const Bytes& bytes, int elementSize = 1) {
@@ -221,7 +185,7 @@ TEST(ArrayFormatTest, TextsAreRenderedByTheStringRenderers) {
                               static_cast<int>(text.size()), format, partial, expected)
                         : formatter.FormatMbcsString(text.data(), static_cast<int>(text.size()),
                                                      format, partial, expected);
-                const tRendered r = render(logger, index, format);
+                const Rendered r = render(logger, index, format);
                 EXPECT_EQ(r.result, length) << "code " << code;
                 if (length > 0) {
                     EXPECT_EQ(r.text, std::string(expected, static_cast<size_t>(length)))
@@ -249,7 +213,7 @@ TEST(ArrayFormatTest, SizeWithoutDataWritesNothing) {
 
 TEST(ArrayFormatTest, MissingLoggerOrParameterOrNegativeSizeWritesNothing) {
     CVisaGenericFormat formatter;
-    GuardedOut out;
+    SentinelBuffer out;
     EXPECT_EQ(formatter.FormatCallArgArray(nullptr, 0, out.data(), eFormatLine, nullptr), 0);
     EXPECT_TRUE(out.untouchedFrom(0));
 
