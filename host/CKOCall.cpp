@@ -1,6 +1,7 @@
 #include "host/CKOCall.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "host/IKoVeskLogger.h"
 #include "host/VeskServices.h"
@@ -58,7 +59,7 @@ bool CKOCall::operator==(const IKoVeskCall& other) const {
     const int myApi = mine ? mine->GetApiType() : 0;
     const int theirApi = theirs ? theirs->GetApiType() : 0;
     return myId == theirId && myApi == theirApi &&
-           StringBase(GetCallName()) == other.GetCallName() &&
+           std::strcmp(GetCallName(), other.GetCallName()) == 0 &&
            GetDescription() == other.GetDescription();
 }
 

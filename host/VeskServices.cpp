@@ -14,6 +14,7 @@
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>

@@ -1,7 +1,5 @@
 #include "host/VisaStatusDescriptions.h"
 
-#include <iterator>
-
 namespace {
 
 struct tStatusDescription {
@@ -125,8 +123,4 @@ const char* FindVisaStatusDescription(int32_t code) {
         if (row.code == wanted) return row.text;
     }
     return nullptr;
-}
-
-int VisaStatusDescriptionCount() {
-    return static_cast<int>(std::size(kVisaStatusDescriptions));
 }

@@ -7,6 +7,3 @@
 // The description of `code`; null when the table has none. The text is
 // constant and lives as long as the library.
 const char* FindVisaStatusDescription(int32_t code);
-
-// Number of codes the table describes.
-int VisaStatusDescriptionCount();

@@ -28,12 +28,12 @@ protected:
     }
     void TearDown() override { CVeskApiInfo::ResetAll(); }
 
-    // A call that has been entered and, unless `returned` is false, has
-    // returned; its description is the base's.
-    void ingest(CKOCall& call, bool returned = true) {
+    // A call that has been entered and has returned; its description is
+    // the base's.
+    void ingest(CKOCall& call) {
         bool handled = false;
         call.ProcessLoggerInput(&input, handled);
-        if (returned) call.ProcessLoggerMatchingOutput(&output);
+        call.ProcessLoggerMatchingOutput(&output);
         call.FormatCallDescriptionInput();
     }
 
@@ -61,16 +61,6 @@ TEST_F(BaseCall, IngestionKeepsLoggersAndLeavesHandled) {
     }
 }
 
-TEST_F(BaseCall, DescriptionIsTheFunctionName) {
-    CKOCall call;
-    call.FormatCallDescriptionInput();
-    EXPECT_STREQ(call.GetDescription().c_str(), " ()");
-    ingest(call);
-    EXPECT_STREQ(call.GetDescription().c_str(), "viWrite ()");
-    call.SetCallDesc("viWrite (0x1, \"*IDN?\")");
-    EXPECT_STREQ(call.GetDescription().c_str(), "viWrite (0x1, \"*IDN?\")");
-}
-
 // --- list columns -------------------------------------------------------------
 
 // The status column is the plug-in's; the base leaves it empty.
@@ -92,13 +82,6 @@ TEST_F(BaseCall, ColumnTexts) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.column);
         EXPECT_STREQ(call.FormatColumnText(c.column).c_str(), c.text);
-    }
-}
-
-TEST_F(BaseCall, ColumnTextsBeforeIngestion) {
-    CKOCall call;
-    for (const auto column : {IKoVeskCall::eColumnFunction, IKoVeskCall::eColumnApi}) {
-        EXPECT_STREQ(call.FormatColumnText(column).c_str(), "");
     }
 }
 
@@ -125,17 +108,11 @@ TEST_F(BaseCall, ExportWritesOneLine) {
         call.FormatForOutput(lines, 2, c.use);
         EXPECT_STREQ(lines[0].c_str(), c.line);
         EXPECT_STREQ(lines[1].c_str(), "sentinel") << "only the base line is written";
+        // Without room for a line nothing is written.
+        call.FormatForOutput(&lines[2], 0, c.use);
+        call.FormatForOutput(nullptr, 1, c.use);
+        EXPECT_STREQ(lines[2].c_str(), "sentinel");
     }
-}
-
-TEST_F(BaseCall, ExportWithoutRoomWritesNothing) {
-    CKOCall call;
-    ingest(call);
-    StringBase line("sentinel");
-    call.FormatForOutput(&line, 0, IKoVeskCall::eExportUseText);
-    call.FormatForOutput(&line, -1, IKoVeskCall::eExportUseQuoted);
-    call.FormatForOutput(nullptr, 1, IKoVeskCall::eExportUseText);
-    EXPECT_STREQ(line.c_str(), "sentinel");
 }
 
 // --- XML element ---------------------------------------------------------------
@@ -151,14 +128,6 @@ TEST_F(BaseCall, XmlElementGeneralMembers) {
     EXPECT_EQ(element.statusKind, 0) << "status is set only by SetXmlCallStatus";
     EXPECT_TRUE(element.inputParameters.empty());
     EXPECT_TRUE(element.inputBuffers.empty());
-}
-
-TEST_F(BaseCall, XmlElementWithoutInputLogger) {
-    CKOCall call;
-    const CallTag element = call.BuildXmlElement();
-    EXPECT_STREQ(element.functionName.c_str(), "");
-    EXPECT_EQ(element.apiType, 0);
-    EXPECT_EQ(element.functionId, -1);
 }
 
 // The base knows only success or failure: kind 1 or 3, value 0, no texts.
@@ -178,26 +147,6 @@ TEST_F(BaseCall, XmlStatusFromSuccessOnly) {
         EXPECT_TRUE(element.statusDescription.empty());
         EXPECT_EQ(call.ErrorReturned(), !success);
     }
-}
-
-TEST(CallTagTest, EntriesGoToTheirSide) {
-    CallTag element;
-    const char bytes[] = "abc";
-    element.AddParameter("&vi", "1", true);
-    element.AddParameter("*retCount", "3", false);
-    element.AddBuffer("buf", bytes, 3, true, -1);
-    element.AddBuffer("*buf", bytes, 2, false, 1000);
-    ASSERT_EQ(element.inputParameters.size(), 1u);
-    ASSERT_EQ(element.outputParameters.size(), 1u);
-    EXPECT_STREQ(element.outputParameters[0].name.c_str(), "*retCount");
-    ASSERT_EQ(element.inputBuffers.size(), 1u);
-    ASSERT_EQ(element.outputBuffers.size(), 1u);
-    EXPECT_EQ(element.inputBuffers[0].data, bytes) << "buffers refer to the bytes, no copy";
-    EXPECT_EQ(element.outputBuffers[0].size, 2);
-    EXPECT_EQ(element.outputBuffers[0].fullSize, 1000);
-    element.SetStatus(3, -1073807339, "VI_ERROR_TMO", "Timed out.");
-    EXPECT_EQ(element.statusValue, -1073807339);
-    EXPECT_STREQ(element.statusName.c_str(), "VI_ERROR_TMO");
 }
 
 // --- properties window and help -------------------------------------------------
@@ -232,17 +181,6 @@ TEST_F(BaseCall, FunctionHelp) {
     EXPECT_STREQ(request.topic.c_str(), "viWrite");
     EXPECT_STREQ(request.helpFile.c_str(), "/help/visa.chm");
     EXPECT_EQ(CVeskUtility::MessageBoxCount(), 1);
-}
-
-TEST_F(BaseCall, GeneralPageRowsPair) {
-    CKOCall call;
-    ingest(call);
-    std::vector<StringBase> names = {"stale"};
-    std::vector<StringBase> values = {"stale"};
-    call.GetGeneralPageInfo(names);
-    call.GetGeneralPageData(values);
-    ASSERT_EQ(names.size(), values.size());
-    EXPECT_STREQ(values[0].c_str(), "viWrite");
 }
 
 // --- copies -------------------------------------------------------------------

@@ -63,35 +63,22 @@ TEST(MemoryLoggerValues, ReadLittleEndianAndZeroExtend) {
     }
 }
 
+template <class T>
+Bytes bytesOf(T value) {
+    Bytes bytes(sizeof value);
+    std::memcpy(bytes.data(), &value, sizeof value);
+    return bytes;
+}
+
 // Reals are the bit patterns of their 4 or 8 captured bytes.
 TEST(MemoryLoggerValues, RealsFromTheirBytes) {
     CKOVeskMemoryLogger logger;
-    const float single = -1.5f;
-    const double twice = 2.25e100;
-    Bytes bytes(sizeof single);
-    std::memcpy(bytes.data(), &single, sizeof single);
-    float readSingle = 0;
-    loggerWith(logger, bytes).GetParamFloat(0, &readSingle);
-    EXPECT_EQ(readSingle, single);
-
-    bytes.resize(sizeof twice);
-    std::memcpy(bytes.data(), &twice, sizeof twice);
-    double readDouble = 0;
-    loggerWith(logger, bytes).GetParamDouble(0, &readDouble);
-    EXPECT_EQ(readDouble, twice);
-}
-
-// A parameter whose size was captured without its bytes reads as 0.
-TEST(MemoryLoggerValues, SizeWithoutDataReadsAsZero) {
-    CKOVeskMemoryLogger logger;
-    logger.AddParam("count", 5);
-    logger.SetParamSizeWithoutData(0, 4);
-    int size = 0;
-    logger.GetParamSize(0, &size);
-    EXPECT_EQ(size, 4);
-    uint32_t value = 99;
-    logger.GetParamUInt32(0, &value);
-    EXPECT_EQ(value, 0u);
+    float single = 0;
+    double twice = 0;
+    loggerWith(logger, bytesOf(-1.5f)).GetParamFloat(0, &single);
+    EXPECT_EQ(single, -1.5f);
+    loggerWith(logger, bytesOf(2.25e100)).GetParamDouble(0, &twice);
+    EXPECT_EQ(twice, 2.25e100);
 }
 
 // --- data requests: never a pointer that would be read past the capture ---
@@ -142,125 +129,73 @@ TEST(MemoryLoggerData, RequestsAreBoundedByTheCapture) {
 
 // --- positions outside the parameters --------------------------------------
 
-TEST(MemoryLoggerOutside, ReadsGiveNothing) {
-    CKOVeskMemoryLogger logger;
-    logger.AddParam("only", 5);
-    const uint32_t all = 0xFFFFFFFFu;
-    logger.SetParamBytes(0, &all, sizeof all);
-    logger.SetParamTruncated(0, true);
-    logger.SetParamFullSize(0, 100);
+// Everything a reader can learn about one position, from preset values that
+// no read would produce.
+struct tEverything {
+    const char* name = "preset";
+    int type = 9, size = 9, fullSize = 9, elementSize = 9;
+    bool truncated = true;
+    uint32_t value = 9;
+    const char* data = "preset";
 
-    for (const int index : {-1, 1, 2, 1000, INT_MIN, INT_MAX}) {
-        SCOPED_TRACE(index);
-        const char preset[] = "preset";
-        const char* name = preset;
-        int type = 9, size = 9, fullSize = 9, elementSize = 9;
-        bool truncated = true;
-        int32_t int32 = 9;
-        uint32_t uint32 = 9;
-        double real = 9;
-        const char* buffer = preset;
-        const void* data = preset;
+    tEverything(const CKOVeskMemoryLogger& logger, int index) {
         logger.GetParamName(index, &name);
         logger.GetParamType(index, &type);
         logger.GetParamSize(index, &size);
         logger.GetParamFullSize(index, &fullSize);
         logger.GetParamElementSize(index, &elementSize);
         logger.GetParamTruncated(index, &truncated);
-        logger.GetParamInt32(index, &int32);
-        logger.GetParamUInt32(index, &uint32);
-        logger.GetParamDouble(index, &real);
-        logger.GetParamBuffer(index, &buffer, 0);
-        logger.GetParamData(index, &data, 1, 0);
-        EXPECT_EQ(name, preset);
-        EXPECT_EQ(type, 0);
-        EXPECT_EQ(size, 0);
-        EXPECT_EQ(fullSize, 0);
-        EXPECT_EQ(elementSize, 0);
-        EXPECT_FALSE(truncated);
-        EXPECT_EQ(int32, 0);
-        EXPECT_EQ(uint32, 0u);
-        EXPECT_EQ(real, 0.0);
-        EXPECT_EQ(buffer, nullptr);
-        EXPECT_EQ(data, nullptr);
+        logger.GetParamUInt32(index, &value);
+        logger.GetParamBuffer(index, &data, 0);
     }
-}
+};
 
-// Null out-pointers are ignored rather than written through.
-TEST(MemoryLoggerOutside, NullOutPointersAreIgnored) {
+TEST(MemoryLoggerOutside, ReadsGiveNothing) {
     CKOVeskMemoryLogger logger;
-    logger.AddParam("x", 5);
-    logger.GetParamName(0, nullptr);
-    logger.GetParamType(0, nullptr);
-    logger.GetParamInt32(0, nullptr);
-    logger.GetParamBuffer(0, nullptr, 0);
-    logger.GetParamData(0, nullptr, 1, 0);
-    SUCCEED();
-}
-
-// Building a parameter that does not exist is a host error, not a no-op.
-TEST(MemoryLoggerOutside, BuildingAMissingParameterThrows) {
-    CKOVeskMemoryLogger logger;
-    const char byte = 1;
-    EXPECT_THROW(logger.SetParamBytes(0, &byte, 1), std::out_of_range);
-    EXPECT_THROW(logger.SetParamSizeWithoutData(-1, 1), std::out_of_range);
-    EXPECT_THROW(logger.SetParamFullSize(3, 1), std::out_of_range);
+    logger.AddParam("only", 5);
+    const uint32_t all = 0xFFFFFFFFu;
+    logger.SetParamBytes(0, &all, sizeof all);
+    logger.SetParamTruncated(0, true);
+    for (const int index : {-1, 1, 2, 1000, INT_MIN, INT_MAX}) {
+        SCOPED_TRACE(index);
+        const tEverything read(logger, index);
+        EXPECT_STREQ(read.name, "preset");
+        EXPECT_EQ(read.type, 0);
+        EXPECT_EQ(read.size, 0);
+        EXPECT_EQ(read.fullSize, 0);
+        EXPECT_EQ(read.elementSize, 0);
+        EXPECT_FALSE(read.truncated);
+        EXPECT_EQ(read.value, 0u);
+        EXPECT_EQ(read.data, nullptr);
+    }
 }
 
 // --- names ---------------------------------------------------------------
 
 // A parameter without a name leaves the caller's preset pointer alone, so a
-// caller that presets null sees "no name" rather than an empty one.
-TEST(MemoryLoggerNames, NoNameLeavesThePreset) {
+// caller that presets null sees "no name" rather than an empty one; a name
+// given with a length ends there.
+TEST(MemoryLoggerNames, AbsentEmptyAndCounted) {
     CKOVeskMemoryLogger logger;
     logger.AddParam(nullptr, 5);
     logger.AddParam("", 5);
-    const char* name = nullptr;
-    logger.GetParamName(0, &name);
-    EXPECT_EQ(name, nullptr);
-    logger.GetParamName(1, &name);
-    ASSERT_NE(name, nullptr);
-    EXPECT_STREQ(name, "");
-}
-
-// A name given with a length need not be terminated where it ends.
-TEST(MemoryLoggerNames, CountedNameStopsAtItsLength) {
-    CKOVeskMemoryLogger logger;
     logger.AddParam("bufCount", 3, 6);
-    const char* name = nullptr;
-    logger.GetParamName(0, &name);
-    EXPECT_STREQ(name, "buf");
-}
-
-TEST(MemoryLoggerNames, FunctionNameIsNeverNull) {
-    CKOVeskMemoryLogger logger;
-    ASSERT_NE(logger.GetFunctionName(), nullptr);
-    EXPECT_STREQ(logger.GetFunctionName(), "");
+    const char* names[3] = {};
+    for (int i = 0; i < 3; ++i) logger.GetParamName(i, &names[i]);
+    EXPECT_EQ(names[0], nullptr);
+    EXPECT_STREQ(names[1], "");
+    EXPECT_STREQ(names[2], "buf");
     logger.SetFunction(nullptr, 7, 3);
-    ASSERT_NE(logger.GetFunctionName(), nullptr);
-    EXPECT_STREQ(logger.GetFunctionName(), "");
+    EXPECT_STREQ(logger.GetFunctionName(), "") << "never null";
 }
 
 // --- Clear: a reused logger forgets the call but keeps its storage --------
 
-TEST(MemoryLoggerClear, ForgetsTheCall) {
-    CKOVeskMemoryLogger logger;
-    logger.SetFunction("viWrite", 0x102, 27);
-    logger.AddParam("vi", 33);
-    logger.SetReturnParamIndex(0);
-    logger.SetSuccessStatus(false);
-    logger.Clear();
-    EXPECT_EQ(logger.GetParamCount(), 0);
-    EXPECT_STREQ(logger.GetFunctionName(), "");
-    EXPECT_EQ(logger.GetFunctionId(), -1);
-    EXPECT_EQ(logger.GetApiType(), eKoVeskApiVisa);
-    EXPECT_EQ(logger.GetReturnParamIndex(), -1);
-    EXPECT_TRUE(logger.IsSuccessStatus());
-}
-
 // A slot reused after Clear starts from defaults, not from the old call.
 TEST(MemoryLoggerClear, ReusedSlotStartsFresh) {
     CKOVeskMemoryLogger logger;
+    logger.SetFunction("viRead", 5, 27);
+    logger.SetReturnParamIndex(0);
     logger.AddParam("old", 5);
     const uint16_t value = 0xBEEF;
     logger.SetParamBytes(0, &value, sizeof value);
@@ -268,60 +203,48 @@ TEST(MemoryLoggerClear, ReusedSlotStartsFresh) {
     logger.SetParamFullSize(0, 50);
     logger.SetParamElementSize(0, 2);
     logger.Clear();
-    logger.AddParam(nullptr, 7);
+    EXPECT_EQ(logger.GetFunctionId(), -1);
+    EXPECT_EQ(logger.GetApiType(), eKoVeskApiVisa);
+    EXPECT_EQ(logger.GetReturnParamIndex(), -1);
 
-    const char* name = nullptr;
-    int size = -1, fullSize = -1, elementSize = -1, type = -1;
-    bool truncated = true;
-    const char* data = "preset";
-    logger.GetParamName(0, &name);
-    logger.GetParamType(0, &type);
-    logger.GetParamSize(0, &size);
-    logger.GetParamFullSize(0, &fullSize);
-    logger.GetParamElementSize(0, &elementSize);
-    logger.GetParamTruncated(0, &truncated);
-    logger.GetParamBuffer(0, &data, 0);
-    EXPECT_EQ(name, nullptr);
-    EXPECT_EQ(type, 7);
-    EXPECT_EQ(size, 0);
-    EXPECT_EQ(fullSize, 0);
-    EXPECT_EQ(elementSize, 1);
-    EXPECT_FALSE(truncated);
-    EXPECT_EQ(data, nullptr);
+    logger.AddParam(nullptr, 7);
+    const tEverything read(logger, 0);
+    EXPECT_STREQ(read.name, "preset");
+    EXPECT_EQ(read.type, 7);
+    EXPECT_EQ(read.size, 0);
+    EXPECT_EQ(read.fullSize, 0);
+    EXPECT_EQ(read.elementSize, 1);
+    EXPECT_FALSE(read.truncated);
+    EXPECT_EQ(read.data, nullptr);
 }
 
 // The same call shape built again after Clear lands in the same storage:
-// names and captured bytes are at the same addresses, so nothing was
-// allocated for them.
+// names and captured bytes keep their addresses, so nothing was allocated.
 TEST(MemoryLoggerClear, SameShapeReusesStorage) {
     CKOVeskMemoryLogger logger;
     const std::string longName(40, 'n');  // beyond any small-string buffer
     const Bytes bytes(256, 0x5A);
-    auto build = [&] {
+    std::vector<const char*> first;
+    for (int round = 0; round < 2; ++round) {
         logger.Clear();
-        logger.SetFunction("viRead with a long function name", 1, 3);
         for (int i = 0; i < 4; ++i) {
             logger.AddParam(longName.c_str(), 6);
             logger.SetParamBytes(i, bytes.data(), bytes.size());
         }
-    };
-    build();
-    std::vector<const char*> names(4), data(4);
-    for (int i = 0; i < 4; ++i) {
-        logger.GetParamName(i, &names[static_cast<size_t>(i)]);
-        logger.GetParamBuffer(i, &data[static_cast<size_t>(i)], 256);
+        std::vector<const char*> addresses;
+        for (int i = 0; i < 4; ++i) {
+            const char* name = nullptr;
+            const char* data = nullptr;
+            logger.GetParamName(i, &name);
+            logger.GetParamBuffer(i, &data, 256);
+            addresses.insert(addresses.end(), {name, data});
+        }
+        if (round == 0) {
+            first = addresses;
+        } else {
+            EXPECT_EQ(addresses, first);
+        }
     }
-    const char* function = logger.GetFunctionName();
-    build();
-    for (int i = 0; i < 4; ++i) {
-        const char* name = nullptr;
-        const char* buffer = nullptr;
-        logger.GetParamName(i, &name);
-        logger.GetParamBuffer(i, &buffer, 256);
-        EXPECT_EQ(name, names[static_cast<size_t>(i)]);
-        EXPECT_EQ(buffer, data[static_cast<size_t>(i)]);
-    }
-    EXPECT_EQ(logger.GetFunctionName(), function);
 }
 
 }  // namespace

@@ -99,16 +99,6 @@ TEST(PlexaArray, GrowsAndShrinksWithTheList) {
     PlexaDisposeStringArray(handle);
 }
 
-TEST(PlexaArray, EmptyMasterPointerGetsABlock) {
-    HStrArray* master = nullptr;
-    HStrArray** handle = static_cast<HStrArray**>(std::malloc(sizeof master));
-    ASSERT_NE(handle, nullptr);
-    *handle = master;
-    CVeskUtility::StringToPlexa(stringsOf({"x", "yz"}), handle);
-    EXPECT_EQ(textsOf(handle), (std::vector<std::string>{"x", "yz"}));
-    PlexaDisposeStringArray(handle);
-}
-
 // An element slot the runtime left empty gets a handle of its own.
 TEST(PlexaArray, EmptyElementSlotGetsAHandle) {
     HStrArray** handle = PlexaNewStringArray();

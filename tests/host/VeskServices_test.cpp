@@ -29,30 +29,10 @@ protected:
         CVeskUtility::ResetMessageBoxes();
         CVeskUtility::SetInstallationRoot("/usr/share/kovesk");
         CHelpLauncher::ResetRequests();
-        VeskClasses_ListCtrl_SetCurrentPropertyCall(nullptr);
     }
 };
 
 // --- texts and formatting ------------------------------------------------------
-
-TEST_F(Services, LoadStringKnowsThePluginsTexts) {
-    const struct {
-        int32_t number;
-        const char* text;
-    } cases[] = {
-        {43000, "Help is not available for this item."},
-        {43001, "Buffer contents:"},
-        {43002, "Buffer contents (shortened):"},
-        {43007, "Return status: %s"},
-        {43003, ""},  // between known numbers
-        {0, ""},
-        {-1, ""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.number);
-        EXPECT_STREQ(CVeskUtility::LoadString(c.number).c_str(), c.text);
-    }
-}
 
 // Results of any length; the working buffer's edge must not cut or overrun.
 TEST_F(Services, SprintfAnyLength) {
@@ -74,53 +54,18 @@ TEST_F(Services, SprintfIntoAnArgument) {
 
 // --- paths ---------------------------------------------------------------------
 
+// Root and relative path are joined by exactly one separator.
 TEST_F(Services, FullPathJoinsRootAndRelative) {
-    EXPECT_STREQ(CVeskUtility::FullVeskFilePathname("PropPagesVisa.pxb/Visa_Input.pxv",
-                                                    CVeskUtility::eVeskFilePropertyPages)
-                     .c_str(),
-                 "/usr/share/kovesk/PropPagesVisa.pxb/Visa_Input.pxv");
-    CVeskUtility::SetInstallationRoot("/opt/host");
-    EXPECT_STREQ(
-        CVeskUtility::FullVeskFilePathname("a.pxv", CVeskUtility::eVeskFileInstallation).c_str(),
-        "/opt/host/a.pxv");
-    // A root given with its separator does not get a second one.
+    const auto path = [] {
+        return CVeskUtility::FullVeskFilePathname("P.pxb/I.pxv",
+                                                  CVeskUtility::eVeskFilePropertyPages);
+    };
+    EXPECT_STREQ(path().c_str(), "/usr/share/kovesk/P.pxb/I.pxv");
     CVeskUtility::SetInstallationRoot("/opt/host/");
-    EXPECT_STREQ(
-        CVeskUtility::FullVeskFilePathname("a.pxv", CVeskUtility::eVeskFilePropertyPages).c_str(),
-        "/opt/host/a.pxv");
+    EXPECT_STREQ(path().c_str(), "/opt/host/P.pxb/I.pxv");
 }
 
 // --- message boxes and help: recorded for the host program to act on ----------
-
-TEST_F(Services, MessageBoxesAreRecorded) {
-    CVeskUtility::tMessageBox shown{-5, -5};
-    EXPECT_FALSE(CVeskUtility::LastMessageBox(shown));
-    EXPECT_EQ(shown.textNumber, -5) << "untouched when none was shown";
-    EXPECT_EQ(CVeskUtility::SimpleMessageBox(43000, eMessageBoxOkInformation), 0);
-    CVeskUtility::SimpleMessageBox(43001, eMessageBoxOk);
-    ASSERT_TRUE(CVeskUtility::LastMessageBox(shown));
-    EXPECT_EQ(shown.textNumber, 43001);
-    EXPECT_EQ(shown.buttons, eMessageBoxOk);
-    EXPECT_EQ(CVeskUtility::MessageBoxCount(), 2);
-}
-
-TEST_F(Services, HelpRequestsAreRecorded) {
-    CHelpLauncher::tRequest request{0, 0, "untouched", ""};
-    EXPECT_FALSE(CHelpLauncher::LastRequest(request));
-    EXPECT_STREQ(request.topic.c_str(), "untouched");
-    EXPECT_TRUE(CHelpLauncher::Help(0, eHelpLauncherShowTopic, "VI_ATTR_TMO_VALUE",
-                                    "/help/visa.chm"));
-    ASSERT_TRUE(CHelpLauncher::LastRequest(request));
-    EXPECT_EQ(request.window, 0);
-    EXPECT_EQ(request.action, eHelpLauncherShowTopic);
-    EXPECT_STREQ(request.topic.c_str(), "VI_ATTR_TMO_VALUE");
-    EXPECT_STREQ(request.helpFile.c_str(), "/help/visa.chm");
-    // A null topic is an empty one.
-    CHelpLauncher::Help(0, eHelpLauncherShowTopic, nullptr, "");
-    ASSERT_TRUE(CHelpLauncher::LastRequest(request));
-    EXPECT_STREQ(request.topic.c_str(), "");
-    EXPECT_EQ(CHelpLauncher::RequestCount(), 2);
-}
 
 // Observers count every event when many threads report at once.
 TEST_F(Services, ObserversCountAcrossThreads) {
@@ -141,12 +86,6 @@ TEST_F(Services, ObserversCountAcrossThreads) {
 }
 
 // --- localisation ---------------------------------------------------------------
-
-TEST_F(Services, LocaleLanguage) {
-    EXPECT_EQ(CKOVeskLocalization::GetLocaleLanguage(), eKoVeskLocaleEnglish);
-    CKOVeskLocalization::SetLocaleLanguage(eKoVeskLocaleJapanese);
-    EXPECT_EQ(CKOVeskLocalization::GetLocaleLanguage(), eKoVeskLocaleJapanese);
-}
 
 // Every VISA completion, warning and error code has a description of its
 // own: one sentence, distinct from the others.
@@ -223,12 +162,6 @@ TEST_F(Services, AddedStatusDescriptorsOverrideAndClear) {
 
 // --- per-API settings --------------------------------------------------------------
 
-TEST_F(Services, RegistryMissLeavesTheValue) {
-    StringBase value("untouched");
-    EXPECT_FALSE(CKOVeskRegistry::GetApiValue(eKoVeskApiVisa, "StatusPrefix", value, true));
-    EXPECT_STREQ(value.c_str(), "untouched");
-}
-
 // Values belong to one (API type, key) pair: other types, including
 // negative ones, and other keys do not see them.
 TEST_F(Services, RegistryValuesPerApiType) {
@@ -257,25 +190,22 @@ TEST_F(Services, RegistryValuesPerApiType) {
 }
 
 TEST_F(Services, RegistryRemoveAndClear) {
+    const auto has = [](int32_t apiType, const char* key) {
+        StringBase value;
+        return CKOVeskRegistry::GetApiValue(static_cast<EKoVeskApiType>(apiType), key, value,
+                                            true);
+    };
     CKOVeskRegistry::SetApiValue(3, "A", "1");
     CKOVeskRegistry::SetApiValue(3, "B", "2");
     CKOVeskRegistry::SetApiValue(4, "A", "3");
     CKOVeskRegistry::RemoveApiValue(3, "A");
     CKOVeskRegistry::RemoveApiValue(3, "missing");  // harmless
-    CKOVeskRegistry::RemoveApiValue(99, "A");       // harmless
-    StringBase value;
-    EXPECT_FALSE(CKOVeskRegistry::GetApiValue(static_cast<EKoVeskApiType>(3), "A", value, true));
-    EXPECT_TRUE(CKOVeskRegistry::GetApiValue(static_cast<EKoVeskApiType>(3), "B", value, true));
-    EXPECT_TRUE(CKOVeskRegistry::GetApiValue(static_cast<EKoVeskApiType>(4), "A", value, true));
+    EXPECT_FALSE(has(3, "A"));
+    EXPECT_TRUE(has(3, "B"));
+    EXPECT_TRUE(has(4, "A"));
     CKOVeskRegistry::ClearApiValues();
-    EXPECT_FALSE(CKOVeskRegistry::GetApiValue(static_cast<EKoVeskApiType>(3), "B", value, true));
-    EXPECT_FALSE(CKOVeskRegistry::GetApiValue(static_cast<EKoVeskApiType>(4), "A", value, true));
-}
-
-TEST_F(Services, ExportSummaryFlag) {
-    EXPECT_FALSE(CAppSettings::GetExportIsSummary());
-    CAppSettings::SetExportIsSummary(true);
-    EXPECT_TRUE(CAppSettings::GetExportIsSummary());
+    EXPECT_FALSE(has(3, "B"));
+    EXPECT_FALSE(has(4, "A"));
 }
 
 // Rendering threads read settings while the host changes them: every read
@@ -342,24 +272,25 @@ bool nameNothing(const IKoVeskLogger*, int, eKoVeskLocale, bool, uint32_t, wchar
     return false;
 }
 
-// ResetAll empties the records in place, for types below and above the
-// fixed range alike.
+// ResetAll empties the records in place, inside and outside the range of
+// types kept in the fixed array alike.
 TEST_F(Services, ApiInfoResetAll) {
-    for (const int32_t type : {3, 500, -2}) {
-        CVeskApiInfo* info = CVeskApiInfo::GetVeskApiInfo(static_cast<EKoVeskApiType>(type));
-        info->helpFilePath = "/help/file.chm";
-        info->hasValueNames = true;
-        info->valueNameCallback = nameNothing;
+    const int32_t types[] = {3, 500, -2};
+    std::vector<CVeskApiInfo*> records;
+    for (const int32_t type : types) {
+        records.push_back(CVeskApiInfo::GetVeskApiInfo(static_cast<EKoVeskApiType>(type)));
+        records.back()->helpFilePath = "/help/file.chm";
+        records.back()->hasValueNames = true;
+        records.back()->valueNameCallback = nameNothing;
     }
-    CVeskApiInfo* visa = CVeskApiInfo::GetVeskApiInfo(eKoVeskApiVisa);
     CVeskApiInfo::ResetAll();
-    EXPECT_EQ(CVeskApiInfo::GetVeskApiInfo(eKoVeskApiVisa), visa);
-    for (const int32_t type : {3, 500, -2}) {
-        SCOPED_TRACE(type);
-        CVeskApiInfo* info = CVeskApiInfo::GetVeskApiInfo(static_cast<EKoVeskApiType>(type));
-        EXPECT_TRUE(info->helpFilePath.empty());
-        EXPECT_FALSE(info->hasValueNames);
-        EXPECT_EQ(info->valueNameCallback, nullptr);
+    for (size_t i = 0; i < records.size(); ++i) {
+        SCOPED_TRACE(types[i]);
+        EXPECT_EQ(CVeskApiInfo::GetVeskApiInfo(static_cast<EKoVeskApiType>(types[i])),
+                  records[i]);
+        EXPECT_TRUE(records[i]->helpFilePath.empty());
+        EXPECT_FALSE(records[i]->hasValueNames);
+        EXPECT_EQ(records[i]->valueNameCallback, nullptr);
     }
 }
 
@@ -388,29 +319,6 @@ TEST_F(Services, IndentNeverBelowZero) {
         }
         EXPECT_EQ(info.GetIndent(), c.expected);
     }
-}
-
-// Extreme step counts saturate instead of overflowing.
-TEST_F(Services, IndentSaturates) {
-    CProcThreadInfo info;
-    info.IncrementIndent(INT_MAX);
-    info.IncrementIndent(INT_MAX);
-    EXPECT_EQ(info.GetIndent(), INT_MAX);
-    info.DecrementIndent(INT_MIN);  // a negative decrement raises the depth
-    EXPECT_EQ(info.GetIndent(), INT_MAX);
-    info.IncrementIndent(INT_MIN);
-    EXPECT_EQ(info.GetIndent(), 0);
-}
-
-// --- the call whose property pages are open ----------------------------------------
-
-TEST_F(Services, CurrentPropertyCall) {
-    EXPECT_EQ(VeskClasses_ListCtrl_GetCurrentPropertyCall(), nullptr);
-    IKoVeskCall* call = reinterpret_cast<IKoVeskCall*>(0x1000);  // never dereferenced
-    VeskClasses_ListCtrl_SetCurrentPropertyCall(call);
-    EXPECT_EQ(VeskClasses_ListCtrl_GetCurrentPropertyCall(), call);
-    VeskClasses_ListCtrl_SetCurrentPropertyCall(nullptr);
-    EXPECT_EQ(VeskClasses_ListCtrl_GetCurrentPropertyCall(), nullptr);
 }
 
 }  // namespace
