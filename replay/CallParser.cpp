@@ -28,22 +28,44 @@ enum class eSection { eCall, eOutput, eInput, eOutputParams };
 // The value keys of a parameter: at most one per parameter.
 enum class eValueKey { eNone, eHex, eText, eU8, eU16, eU32, eU64, eI8, eI16, eI32, eI64, eF32, eF64 };
 
-struct tValueKeyInfo {
+// The keys of a parameter object.
+enum class eParamKey { eName, eType, eSize, eTruncated, eFullSize, eElementSize, eValue };
+
+struct tParamKeyInfo {
     const char* name;
-    eValueKey key;
-    size_t width;  // bytes of a typed key; 0 for hex and text
+    eParamKey key;
+    eValueKey valueKey;  // for eValue
+    size_t width;        // bytes of a typed value key; 0 for hex and text
 };
 
-constexpr tValueKeyInfo kValueKeys[] = {
-    {"hex", eValueKey::eHex, 0}, {"text", eValueKey::eText, 0}, {"u8", eValueKey::eU8, 1},
-    {"u16", eValueKey::eU16, 2}, {"u32", eValueKey::eU32, 4},   {"u64", eValueKey::eU64, 8},
-    {"i8", eValueKey::eI8, 1},   {"i16", eValueKey::eI16, 2},   {"i32", eValueKey::eI32, 4},
-    {"i64", eValueKey::eI64, 8}, {"f32", eValueKey::eF32, 4},   {"f64", eValueKey::eF64, 8},
+constexpr tParamKeyInfo kParamKeys[] = {
+    {"name", eParamKey::eName, eValueKey::eNone, 0},
+    {"type", eParamKey::eType, eValueKey::eNone, 0},
+    {"size", eParamKey::eSize, eValueKey::eNone, 0},
+    {"truncated", eParamKey::eTruncated, eValueKey::eNone, 0},
+    {"fullSize", eParamKey::eFullSize, eValueKey::eNone, 0},
+    {"elementSize", eParamKey::eElementSize, eValueKey::eNone, 0},
+    {"hex", eParamKey::eValue, eValueKey::eHex, 0},
+    {"text", eParamKey::eValue, eValueKey::eText, 0},
+    {"u8", eParamKey::eValue, eValueKey::eU8, 1},
+    {"u16", eParamKey::eValue, eValueKey::eU16, 2},
+    {"u32", eParamKey::eValue, eValueKey::eU32, 4},
+    {"u64", eParamKey::eValue, eValueKey::eU64, 8},
+    {"i8", eParamKey::eValue, eValueKey::eI8, 1},
+    {"i16", eParamKey::eValue, eValueKey::eI16, 2},
+    {"i32", eParamKey::eValue, eValueKey::eI32, 4},
+    {"i64", eParamKey::eValue, eValueKey::eI64, 8},
+    {"f32", eParamKey::eValue, eValueKey::eF32, 4},
+    {"f64", eParamKey::eValue, eValueKey::eF64, 8},
 };
+static_assert(std::size(kParamKeys) <= 32, "one bit per key in a 32-bit set");
 
-const tValueKeyInfo* findValueKey(std::string_view key) {
-    for (const tValueKeyInfo& info : kValueKeys) {
-        if (key == info.name) return &info;
+// The entry of `key`, null for an unknown key. Parameters are the bulk of a
+// capture: the first character rules out most entries without a compare.
+const tParamKeyInfo* findParamKey(std::string_view key) {
+    if (key.empty()) return nullptr;
+    for (const tParamKeyInfo& info : kParamKeys) {
+        if (info.name[0] == key[0] && key == info.name) return &info;
     }
     return nullptr;
 }
@@ -134,6 +156,23 @@ simdjson::error_code validateNonObject(ondemand::document& document, ondemand::j
     return simdjson::SUCCESS;
 }
 
+// The key of an object field. Keys are nearly always plain: those are read
+// in place; only a key with an escape is unescaped (into the parser's
+// string buffer).
+simdjson::error_code readKey(simdjson::simdjson_result<ondemand::field>& result,
+                             std::string_view& key) {
+    if (auto code = result.error()) return code;
+    ondemand::field& field = result.value_unsafe();
+    const char* raw = field.key().raw();
+    const char* end = raw;
+    while (*end != '"' && *end != '\\') ++end;  // the line is padded and checked
+    if (*end == '"') {
+        key = std::string_view(raw, static_cast<size_t>(end - raw));
+        return simdjson::SUCCESS;
+    }
+    return field.unescaped_key().get(key);
+}
+
 // What the bytes of one zero-length capture point at (the logger refuses a
 // null pointer with data).
 const unsigned char kNoBytes[1] = {0};
@@ -151,7 +190,7 @@ private:
         std::string_view name;
         bool hasType = false;
         int32_t type = 0;
-        const tValueKeyInfo* valueKey = nullptr;
+        const tParamKeyInfo* valueKey = nullptr;
         const unsigned char* data = nullptr;
         size_t count = 0;
         unsigned char scalar[8] = {};
@@ -168,8 +207,8 @@ private:
                      bool& hasReturnIndex);
     bool parseParams(ondemand::value value, CKOVeskMemoryLogger& logger, eSection section);
     bool parseParam(ondemand::value value, CKOVeskMemoryLogger& logger);
-    bool parseParamKey(std::string_view key, ondemand::value value, tParamFields& fields);
-    bool parseValueKey(const tValueKeyInfo& info, ondemand::value value, tParamFields& fields);
+    bool parseParamKey(const tParamKeyInfo& info, ondemand::value value, tParamFields& fields);
+    bool parseValueKey(const tParamKeyInfo& info, ondemand::value value, tParamFields& fields);
     bool addParam(const tParamFields& fields, CKOVeskMemoryLogger& logger);
 
     bool readInteger(ondemand::value value, std::string_view key, tRange range, tInteger& out);
@@ -246,6 +285,14 @@ bool CallParser::Impl::failRange(std::string_view key, std::string_view token, t
 
 bool CallParser::Impl::readInteger(ondemand::value value, std::string_view key, tRange range,
                                    tInteger& out) {
+    // The common case first; anything else is looked at again below to say
+    // what is wrong with it.
+    int64_t fast = 0;
+    if (!value.get_int64().get(fast)) {
+        out.negative = fast < 0;
+        out.bits = static_cast<uint64_t>(fast);
+        if (inRange(out, range)) return true;
+    }
     ondemand::json_type type;
     if (auto code = value.type().get(type)) return failJson(code);
     if (type != ondemand::json_type::number) return failType(key, value, "an integer");
@@ -278,6 +325,7 @@ bool CallParser::Impl::readInt32(ondemand::value value, std::string_view key, tR
 }
 
 bool CallParser::Impl::readBool(ondemand::value value, std::string_view key, bool& out) {
+    if (!value.get_bool().get(out)) return true;
     ondemand::json_type type;
     if (auto code = value.type().get(type)) return failJson(code);
     if (type != ondemand::json_type::boolean) return failType(key, value, "a boolean");
@@ -287,6 +335,7 @@ bool CallParser::Impl::readBool(ondemand::value value, std::string_view key, boo
 
 bool CallParser::Impl::readString(ondemand::value value, std::string_view key,
                                   std::string_view& out) {
+    if (!value.get_string().get(out)) return true;
     ondemand::json_type type;
     if (auto code = value.type().get(type)) return failJson(code);
     if (type != ondemand::json_type::string) return failType(key, value, "a string");
@@ -353,7 +402,7 @@ bool CallParser::Impl::decodeHex(std::string_view text, std::string_view key) {
 
 // --- parameters ----------------------------------------------------------------
 
-bool CallParser::Impl::parseValueKey(const tValueKeyInfo& info, ondemand::value value,
+bool CallParser::Impl::parseValueKey(const tParamKeyInfo& info, ondemand::value value,
                                      tParamFields& fields) {
     if (fields.valueKey) {
         return fail({}, "more than one value key (\"%s\" and \"%s\")", fields.valueKey->name,
@@ -361,7 +410,7 @@ bool CallParser::Impl::parseValueKey(const tValueKeyInfo& info, ondemand::value 
     }
     fields.valueKey = &info;
     const std::string_view key = info.name;
-    switch (info.key) {
+    switch (info.valueKey) {
         case eValueKey::eNone: break;
         case eValueKey::eHex: {
             std::string_view text;
@@ -385,8 +434,10 @@ bool CallParser::Impl::parseValueKey(const tValueKeyInfo& info, ondemand::value 
         case eValueKey::eI16:
         case eValueKey::eI32:
         case eValueKey::eI64: {
-            const bool isSigned = info.key == eValueKey::eI8 || info.key == eValueKey::eI16 ||
-                                  info.key == eValueKey::eI32 || info.key == eValueKey::eI64;
+            const bool isSigned = info.valueKey == eValueKey::eI8 ||
+                                  info.valueKey == eValueKey::eI16 ||
+                                  info.valueKey == eValueKey::eI32 ||
+                                  info.valueKey == eValueKey::eI64;
             const unsigned bits = static_cast<unsigned>(info.width * 8);
             tRange range;
             if (isSigned) {
@@ -430,32 +481,32 @@ bool CallParser::Impl::parseValueKey(const tValueKeyInfo& info, ondemand::value 
     return true;
 }
 
-bool CallParser::Impl::parseParamKey(std::string_view key, ondemand::value value,
+bool CallParser::Impl::parseParamKey(const tParamKeyInfo& info, ondemand::value value,
                                      tParamFields& fields) {
-    if (key == "name") {
-        bool isNull = false;
-        if (auto code = value.is_null().get(isNull)) return failJson(code);
-        if (isNull) return true;
-        if (!readString(value, key, fields.name)) return false;
-        fields.hasName = true;
-        return true;
+    const std::string_view key = info.name;
+    switch (info.key) {
+        case eParamKey::eName: {
+            bool isNull = false;
+            if (auto code = value.is_null().get(isNull)) return failJson(code);
+            if (isNull) return true;
+            if (!readString(value, key, fields.name)) return false;
+            fields.hasName = true;
+            return true;
+        }
+        case eParamKey::eType:
+            fields.hasType = true;
+            return readInt32(value, key, kInt32Range, fields.type);
+        case eParamKey::eSize:
+            fields.hasSize = true;
+            return readInt32(value, key, kSizeRange, fields.size);
+        case eParamKey::eTruncated: return readBool(value, key, fields.truncated);
+        case eParamKey::eFullSize: return readInt32(value, key, kSizeRange, fields.fullSize);
+        case eParamKey::eElementSize:
+            fields.hasElementSize = true;
+            return readInt32(value, key, kSizeRange, fields.elementSize);
+        case eParamKey::eValue: return parseValueKey(info, value, fields);
     }
-    if (key == "type") {
-        fields.hasType = true;
-        return readInt32(value, key, kInt32Range, fields.type);
-    }
-    if (key == "size") {
-        fields.hasSize = true;
-        return readInt32(value, key, kSizeRange, fields.size);
-    }
-    if (key == "truncated") return readBool(value, key, fields.truncated);
-    if (key == "fullSize") return readInt32(value, key, kSizeRange, fields.fullSize);
-    if (key == "elementSize") {
-        fields.hasElementSize = true;
-        return readInt32(value, key, kSizeRange, fields.elementSize);
-    }
-    if (const tValueKeyInfo* info = findValueKey(key)) return parseValueKey(*info, value, fields);
-    return fail({}, "unknown key \"%.*s\"", static_cast<int>(key.size()), key.data());
+    return true;
 }
 
 bool CallParser::Impl::addParam(const tParamFields& fields, CKOVeskMemoryLogger& logger) {
@@ -478,13 +529,15 @@ bool CallParser::Impl::addParam(const tParamFields& fields, CKOVeskMemoryLogger&
     } else if (fields.hasSize) {
         logger.SetParamSizeWithoutData(index, fields.size);
     }
-    logger.SetParamTruncated(index, fields.truncated);
-    logger.SetParamFullSize(index, fields.fullSize);
+    // AddParam starts a parameter untruncated, with full size 0 and element
+    // size 1: only what differs is set.
+    if (fields.truncated) logger.SetParamTruncated(index, true);
+    if (fields.fullSize != 0) logger.SetParamFullSize(index, fields.fullSize);
     int32_t elementSize = fields.elementSize;
     if (!fields.hasElementSize && fields.valueKey && fields.valueKey->width) {
         elementSize = static_cast<int32_t>(fields.valueKey->width);
     }
-    logger.SetParamElementSize(index, elementSize);
+    if (elementSize != 1) logger.SetParamElementSize(index, elementSize);
     return true;
 }
 
@@ -495,25 +548,21 @@ bool CallParser::Impl::parseParam(ondemand::value value, CKOVeskMemoryLogger& lo
     ondemand::object object;
     if (auto code = value.get_object().get(object)) return failJson(code);
     tParamFields fields;
-    uint32_t seen = 0;  // one bit per key name position in kParamKeys order
+    uint32_t seen = 0;  // one bit per entry of kParamKeys
     for (auto field : object) {
         std::string_view key;
-        if (auto code = field.unescaped_key().get(key)) return failJson(code);
-        // Duplicates: a later key would silently replace an earlier one.
-        static constexpr std::string_view kParamKeys[] = {
-            "name", "type", "size", "truncated", "fullSize", "elementSize", "hex", "text",
-            "u8", "u16", "u32", "u64", "i8", "i16", "i32", "i64", "f32", "f64"};
-        for (size_t k = 0; k < std::size(kParamKeys); ++k) {
-            if (key != kParamKeys[k]) continue;
-            if (seen & (1u << k)) {
-                return fail({}, "duplicate key \"%.*s\"", static_cast<int>(key.size()),
-                            key.data());
-            }
-            seen |= 1u << k;
+        if (auto code = readKey(field, key)) return failJson(code);
+        const tParamKeyInfo* info = findParamKey(key);
+        if (!info) {
+            return fail({}, "unknown key \"%.*s\"", static_cast<int>(key.size()), key.data());
         }
+        // A repeated key would silently replace the earlier one.
+        const uint32_t bit = 1u << (info - kParamKeys);
+        if (seen & bit) return fail({}, "duplicate key \"%s\"", info->name);
+        seen |= bit;
         ondemand::value fieldValue;
         if (auto code = field.value().get(fieldValue)) return failJson(code);
-        if (!parseParamKey(key, fieldValue, fields)) return false;
+        if (!parseParamKey(*info, fieldValue, fields)) return false;
     }
     return addParam(fields, logger);
 }
@@ -553,7 +602,7 @@ bool CallParser::Impl::parseOutput(ondemand::value value, CapturedCall& call, in
     bool seenParams = false, seenRet = false, seenOk = false, seenMatching = false;
     for (auto field : object) {
         std::string_view key;
-        if (auto code = field.unescaped_key().get(key)) return failJson(code);
+        if (auto code = readKey(field, key)) return failJson(code);
         ondemand::value fieldValue;
         if (auto code = field.value().get(fieldValue)) return failJson(code);
         bool* seen = key == "params"     ? &seenParams
@@ -599,7 +648,7 @@ bool CallParser::Impl::parseCall(ondemand::object& object, CapturedCall& call) {
     bool hasReturnIndex = false;
     for (auto field : object) {
         std::string_view key;
-        if (auto code = field.unescaped_key().get(key)) return failJson(code);
+        if (auto code = readKey(field, key)) return failJson(code);
         ondemand::value value;
         if (auto code = field.value().get(value)) return failJson(code);
         bool* seen = key == "function" ? &seenFunction
