@@ -329,24 +329,23 @@ void writeSessionText(BoundedText& text, const IKoVeskLogger* logger, int index,
     bool partial = false;
     logger->GetParamTruncated(index, &partial);
 
-    // Head [0, headCount), and for a partial capture the tail from the middle.
+    // The short form keeps a head; a partial capture shows both halves.
     const bool shortCut = isShortForm(format) && count >= kSessionCutSize;
-    const size_t headCount = shortCut ? kSessionHeadSize : partial ? count / 2 : count;
-    const bool cut = shortCut || partial;
-    const size_t tailFrom = count / 2;
+    const bool halves = !shortCut && partial;
+    const size_t headCount = shortCut ? kSessionHeadSize : halves ? count / 2 : count;
+    const char* const middle = (shortCut || halves) ? "..." : nullptr;
+    const size_t half = count / 2;
 
     if (type == kUtf8TextTypeCode) {
         const auto* bytes = reinterpret_cast<const unsigned char*>(data);
         const StringBase head = convertUtf8Piece(bytes, bytes + headCount);
-        const StringBase tail = (cut && !shortCut)
-                                    ? convertUtf8Piece(bytes + tailFrom, bytes + count)
-                                    : StringBase();
-        writeFramed(text, quoted, stringPiece(head), cut ? "..." : nullptr, stringPiece(tail));
+        const StringBase tail =
+            halves ? convertUtf8Piece(bytes + half, bytes + count) : StringBase();
+        writeFramed(text, quoted, stringPiece(head), middle, stringPiece(tail));
     } else {
         // The narrow tail is as long as the head: an odd last byte is not shown.
-        const TextPiece tail =
-            (cut && !shortCut) ? narrowPiece(data + tailFrom, count / 2) : TextPiece();
-        writeFramed(text, quoted, narrowPiece(data, headCount), cut ? "..." : nullptr, tail);
+        const TextPiece tail = halves ? narrowPiece(data + half, half) : TextPiece();
+        writeFramed(text, quoted, narrowPiece(data, headCount), middle, tail);
     }
 }
 
