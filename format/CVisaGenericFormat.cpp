@@ -8,6 +8,8 @@
 #include <cstring>
 #include <exception>
 
+#include "format/NameIndex.h"
+
 namespace nKoVeskLog210 {
 namespace {
 
@@ -50,15 +52,13 @@ const char* CVisaGenericFormat::lookupName(const tNumNameMapInfo* table, uint32_
     if (!out || outSize == 0) return nullptr;
     if (logger && copyHostName(logger, index, locale, shortForm, out, outSize)) return out;
     if (!table) return nullptr;
-    for (const tNumNameMapInfo* row = table; row->name; ++row) {
-        if (row->value != value) continue;
-        const size_t length = std::strlen(row->name);
-        const size_t copied = length < outSize ? length : outSize - 1;
-        std::memcpy(out, row->name, copied);
-        out[copied] = '\0';
-        return out;
-    }
-    return nullptr;
+    const tNumNameMapInfo* row = findNameRow(table, value);
+    if (!row) return nullptr;
+    const size_t length = std::strlen(row->name);
+    const size_t copied = length < outSize ? length : outSize - 1;
+    std::memcpy(out, row->name, copied);
+    out[copied] = '\0';
+    return out;
 }
 
 bool CVisaGenericFormat::LookupStatusDescriptor(EKoVeskApiType apiType,

@@ -125,6 +125,27 @@ TEST_F(NameLookupTest, TheTableNamesItsValues) {
     EXPECT_EQ(lookup(CVisaFormat::eventList, 0x3FFF2F05u), "VI_EVENT_VENDOR_DEFINED_5");
 }
 
+// The built-in tables are searched through a sorted index: every row must
+// still be found by its value.
+TEST_F(NameLookupTest, EveryRowOfTheBuiltInTablesIsFound) {
+    const CVisaGenericFormat::tNumNameMapInfo* tables[] = {
+        CVisaFormat::attrList, CVisaFormat::eventList, CVisaFormat::statusList};
+    for (const auto* table : tables) {
+        for (const auto* row = table; row->name; ++row) {
+            EXPECT_EQ(lookup(table, row->value), row->name);
+        }
+    }
+}
+
+// Any other table is searched in order: the first row of a value answers.
+TEST_F(NameLookupTest, AnyOtherTableAnswersWithItsFirstRowOfTheValue) {
+    const CVisaGenericFormat::tNumNameMapInfo table[] = {
+        {"FIRST", 5}, {"SECOND", 5}, {"OTHER", 6}, {nullptr, 0}};
+    EXPECT_EQ(lookup(table, 5), "FIRST");
+    EXPECT_EQ(lookup(table, 6), "OTHER");
+    EXPECT_EQ(lookup(table, 7), "<null>");
+}
+
 // A table starting with its terminator has no names.
 TEST_F(NameLookupTest, AnEmptyTableHasNoNames) {
     const CVisaGenericFormat::tNumNameMapInfo empty[] = {{nullptr, 0}};
