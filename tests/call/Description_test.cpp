@@ -11,7 +11,9 @@ using DescriptionTest = CallRecordTest;
 using Entries = std::vector<ObservableRecord::Entry>;
 
 // Each case is one call entered, returned, and described once more on
-// return: the two lines and the buffer list after each step.
+// return: the two lines and the buffer list after each step. The buffer
+// list feeds the export, the XML element and the buffer page, so a missing
+// or doubled entry shows up in all three.
 struct DescriptionCase {
     const char* label;
     std::vector<Param> input;
@@ -38,6 +40,15 @@ TEST_P(DescriptionCaseTest, LinesAndBufferList) {
     call.record.FormatCallDescriptionOutput();
     EXPECT_EQ(call.description(), c.outputLine);
     EXPECT_EQ(call.record.bufferEntries(), c.afterSecondOutput);
+
+    // Without the input line first, two output lines list the same buffers.
+    CapturedCall outputOnly("fn");
+    addParams(outputOnly.input, c.input);
+    bool handled = false;
+    outputOnly.record.ProcessLoggerInput(&outputOnly.input, handled);
+    outputOnly.returnWith(c.output, 0);
+    outputOnly.record.FormatCallDescriptionOutput();
+    EXPECT_EQ(outputOnly.record.bufferEntries(), c.afterSecondOutput);
 }
 
 const Param kSession{"vi", code::kSession, u32(1)};
