@@ -10,20 +10,21 @@ namespace {
 
 constexpr char kSeparator[] = ", ";
 constexpr char kClosing[] = ")";
-// Marks arguments left out because the line is full.
-constexpr char kCutMark[] = "...";
+// Ends a line whose remaining arguments did not fit.
+constexpr char kCutEnding[] = "...)";
+constexpr size_t kLength(const char* text) { return text[0] ? 1 + kLength(text + 1) : 0; }
 
 // Composes "<function> (<arg>, <arg>, ...)" in the 1024-character working
 // buffer. Each argument is rendered into its own scratch buffer and kept
-// only when it fits whole; once one does not, the line ends with "...)".
-// Room for that ending is always kept, so the line is never cut inside its
-// closing parenthesis.
+// only when it fits whole; once one does not, the line ends with "...)"
+// after a separator ("f (a, b, ...)"), so a cut never looks like part of
+// an argument. Room for that ending is always kept.
 class DescriptionLine {
 public:
     explicit DescriptionLine(const char* functionName)
         : m_line(m_buffer, kContentLimit + 1) {
         m_line.appendf("%s (", functionName ? functionName : "");
-        if (m_line.truncated()) cut();
+        if (m_line.truncated()) m_cut = true;
     }
 
     // Where the formatter writes the next argument (kValueBufferSize chars).
@@ -34,30 +35,38 @@ public:
         if (length > 0) add(m_piece, static_cast<size_t>(length));
     }
 
-    void separate() { add(kSeparator, sizeof kSeparator - 1); }
+    void separate() { add(kSeparator, kLength(kSeparator)); }
 
     StringBase finish() {
         BoundedText whole(m_buffer, kDescriptionBufferSize, m_line.length());
-        if (m_cut) whole.append(kCutMark);
-        whole.append(kClosing);
+        if (m_cut) {
+            if (!endsWith(" (") && !endsWith(kSeparator)) whole.append(kSeparator);
+            whole.append(kCutEnding);
+        } else {
+            whole.append(kClosing);
+        }
         return StringBase(m_buffer, static_cast<uint32_t>(whole.length()));
     }
 
 private:
-    // Everything but the cut mark and the closing parenthesis.
+    // Everything but a separator and the cut ending.
     static constexpr size_t kContentLimit =
-        kDescriptionBufferSize - 1 - (sizeof kCutMark - 1) - (sizeof kClosing - 1);
+        kDescriptionBufferSize - 1 - kLength(kSeparator) - kLength(kCutEnding);
 
     void add(const char* text, size_t length) {
         if (m_cut) return;
         if (length > m_line.room()) {
-            cut();
+            m_cut = true;
             return;
         }
         m_line.append(text, length);
     }
 
-    void cut() { m_cut = true; }
+    bool endsWith(const char* suffix) const {
+        const size_t n = std::strlen(suffix);
+        return m_line.length() >= n &&
+               std::memcmp(m_buffer + m_line.length() - n, suffix, n) == 0;
+    }
 
     char m_buffer[kDescriptionBufferSize];
     BoundedText m_line;

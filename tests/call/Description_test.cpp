@@ -146,6 +146,27 @@ TEST_F(DescriptionTest, OverlongArgumentsEndTheLineWithAnEllipsis) {
     EXPECT_LT(call.description().size(), 1024u);
 }
 
+// When the argument fits but the separator after it does not, the line
+// still ends with ", ...)": the cut never reads as part of the argument.
+TEST_F(DescriptionTest, ACutAtASeparatorKeepsTheArgumentWhole) {
+    std::vector<Param> params;
+    std::vector<std::string> quoted;
+    static const char* const kNames[] = {"p0", "p1", "p2", "p3", "p4"};
+    const size_t lengths[] = {250, 250, 250, 244, 10};
+    for (int i = 0; i < 5; ++i) {
+        const std::string value(lengths[i], static_cast<char>('a' + i));
+        params.push_back({kNames[i], code::kText, text(value)});
+        quoted.push_back("\"" + value + "\"");
+    }
+    // 8 + 3 * 254 + 246 = 1016 characters: the next separator would pass the
+    // room kept for the ending.
+    const std::string expected = "viLong (" + quoted[0] + ", " + quoted[1] + ", " + quoted[2] +
+                                 ", " + quoted[3] + ", ...)";
+    CapturedCall call("viLong");
+    call.enter(params);
+    EXPECT_EQ(call.description(), expected);
+}
+
 // The status column shows the short status once the call has returned;
 // every other column is the host's.
 TEST_F(DescriptionTest, StatusColumnShowsTheShortStatus) {
