@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "call/CVISACall.h"
+#include "call/LoggerReads.h"
 #include "call/RecordLimits.h"
 #include "format/BoundedText.h"
 
@@ -73,20 +74,6 @@ private:
     bool m_cut = false;
     char m_piece[kValueBufferSize];
 };
-
-int ParamType(const IKoVeskLogger* logger, int index) {
-    int type = 0;
-    if (logger) logger->GetParamType(index, &type);
-    return type;
-}
-
-// The name of a parameter, or null when the logger has none (or there is
-// no logger).
-const char* ParamName(const IKoVeskLogger* logger, int index) {
-    const char* name = nullptr;
-    if (logger) logger->GetParamName(index, &name);
-    return name;
-}
 
 }  // namespace
 

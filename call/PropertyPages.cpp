@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "call/CVISACall.h"
+#include "call/LoggerReads.h"
 #include "call/RecordLimits.h"
 #include "host/VeskServices.h"
 
@@ -31,18 +32,6 @@ const StringBase& ReferencePrefix() {
 const StringBase& PointeePrefix() {
     static const StringBase prefix("*");
     return prefix;
-}
-
-const char* ParamName(const IKoVeskLogger* logger, int index) {
-    const char* name = nullptr;
-    if (logger) logger->GetParamName(index, &name);
-    return name;
-}
-
-int ParamType(const IKoVeskLogger* logger, int index) {
-    int type = 0;
-    if (logger) logger->GetParamType(index, &type);
-    return type;
 }
 
 bool HasName(const char* name) { return name && name[0] != '\0'; }
