@@ -23,6 +23,9 @@ Replay::Replay(const PluginEntryPoints& entryPoints, Renderer& renderer, OutputB
     : m_entryPoints(entryPoints), m_renderer(renderer), m_out(out), m_diagnostics(diagnostics) {}
 
 void Replay::report(const std::string& inputName, uint64_t line, const char* message) {
+    // What was rendered before this line goes out first, so that the
+    // diagnostic sits in its place when both streams go to one terminal.
+    m_out.Flush();
     std::fprintf(m_diagnostics, "%s:%llu: error: %s\n", inputName.c_str(),
                  static_cast<unsigned long long>(line), message);
 }
