@@ -32,7 +32,7 @@ enum class eValueKey { eNone, eHex, eText, eU8, eU16, eU32, eU64, eI8, eI16, eI3
 enum class eParamKey { eName, eType, eSize, eTruncated, eFullSize, eElementSize, eValue };
 
 struct tParamKeyInfo {
-    const char* name;
+    std::string_view name;
     eParamKey key;
     eValueKey valueKey;  // for eValue
     size_t width;        // bytes of a typed value key; 0 for hex and text
@@ -65,7 +65,7 @@ static_assert(std::size(kParamKeys) <= 32, "one bit per key in a 32-bit set");
 const tParamKeyInfo* findParamKey(std::string_view key) {
     if (key.empty()) return nullptr;
     for (const tParamKeyInfo& info : kParamKeys) {
-        if (info.name[0] == key[0] && key == info.name) return &info;
+        if (info.name[0] == key[0] && info.name == key) return &info;
     }
     return nullptr;
 }
@@ -405,8 +405,9 @@ bool CallParser::Impl::decodeHex(std::string_view text, std::string_view key) {
 bool CallParser::Impl::parseValueKey(const tParamKeyInfo& info, ondemand::value value,
                                      tParamFields& fields) {
     if (fields.valueKey) {
-        return fail({}, "more than one value key (\"%s\" and \"%s\")", fields.valueKey->name,
-                    info.name);
+        return fail({}, "more than one value key (\"%.*s\" and \"%.*s\")",
+                    static_cast<int>(fields.valueKey->name.size()), fields.valueKey->name.data(),
+                    static_cast<int>(info.name.size()), info.name.data());
     }
     fields.valueKey = &info;
     const std::string_view key = info.name;
@@ -512,8 +513,8 @@ bool CallParser::Impl::parseParamKey(const tParamKeyInfo& info, ondemand::value 
 bool CallParser::Impl::addParam(const tParamFields& fields, CKOVeskMemoryLogger& logger) {
     if (!fields.hasType) return fail({}, "missing required key \"type\"");
     if (fields.valueKey && fields.hasSize && static_cast<size_t>(fields.size) != fields.count) {
-        return fail({}, "size %d does not match the %zu bytes of \"%s\"", fields.size, fields.count,
-                    fields.valueKey->name);
+        return fail({}, "size %d does not match the %zu bytes of \"%.*s\"", fields.size, fields.count,
+                    static_cast<int>(fields.valueKey->name.size()), fields.valueKey->name.data());
     }
     if (!fields.valueKey && fields.hasSize && fields.size > kMaxSizeWithoutData) {
         return fail("size", "%d is out of range 0..%d for a parameter without captured bytes",
@@ -558,7 +559,10 @@ bool CallParser::Impl::parseParam(ondemand::value value, CKOVeskMemoryLogger& lo
         }
         // A repeated key would silently replace the earlier one.
         const uint32_t bit = 1u << (info - kParamKeys);
-        if (seen & bit) return fail({}, "duplicate key \"%s\"", info->name);
+        if (seen & bit) {
+            return fail({}, "duplicate key \"%.*s\"", static_cast<int>(info->name.size()),
+                        info->name.data());
+        }
         seen |= bit;
         ondemand::value fieldValue;
         if (auto code = field.value().get(fieldValue)) return failJson(code);
