@@ -158,6 +158,9 @@ private:
     // The export dumps the first buffer: summary off, a buffer listed, and
     // not export use 2.
     bool exportsDump(eCallExportUse use) const;
+    // The formatter's line count for the buffer's dump, or 1 when the
+    // logger states a size but gives no bytes (0 without a logger).
+    int dumpLineCount(const tBufferInfo& buffer, bool compact) const;
     // The call returned and names its status parameter.
     bool hasStatusLine() const;
     const tBufferInfo* bufferAt(int position) const;

@@ -191,9 +191,7 @@ void CVISACall::SetPageBufferParamData(int bufferIndex, StringBase& heading,
                                        std::vector<StringBase>& lines) const {
     const tBufferInfo* buffer = bufferAt(bufferIndex);
     if (!buffer) return;  // not a position of the list: a host bug, show nothing
-    const IKoVeskLogger* logger = loggerOf(*buffer);
-    const int dataLines =
-        logger ? m_formatter->CalcNumberOfDataLines(logger, buffer->paramIndex, true) : 0;
+    const int dataLines = dumpLineCount(*buffer, true);
     lines.clear();
     lines.resize(static_cast<size_t>(std::max(dataLines, 1)));
     FormatDataList(lines.data(), heading, *buffer, true, -1);

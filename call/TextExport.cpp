@@ -27,6 +27,20 @@ bool CVISACall::exportsDump(eCallExportUse use) const {
            use != eExportUseQuoted;
 }
 
+int CVISACall::dumpLineCount(const tBufferInfo& buffer, bool compact) const {
+    const IKoVeskLogger* logger = loggerOf(buffer);
+    if (!logger) return 0;
+    // A logger that states a size but cannot give the bytes has nothing to
+    // dump beyond the first line; counting lines by the stated size would
+    // only reserve empty lines (millions of them for a large claim).
+    int size = 0;
+    const char* bytes = nullptr;
+    logger->GetParamSize(buffer.paramIndex, &size);
+    if (size > 0) logger->GetParamBuffer(buffer.paramIndex, &bytes, size);
+    if (size > 0 && !bytes) return 1;
+    return m_formatter->CalcNumberOfDataLines(logger, buffer.paramIndex, compact);
+}
+
 bool CVISACall::hasStatusLine() const {
     const IKoVeskLogger* output = GetOutputLogger();
     return output && output->GetReturnParamIndex() != -1;
@@ -35,10 +49,7 @@ bool CVISACall::hasStatusLine() const {
 int CVISACall::GetNumberOfLinesToExport(eCallExportUse use) const {
     int count = CKOCall::GetNumberOfLinesToExport(use);
     if (exportsDump(use)) {
-        const tBufferInfo& first = *m_bufferList->front();
-        const IKoVeskLogger* logger = loggerOf(first);
-        const int dataLines =
-            logger ? m_formatter->CalcNumberOfDataLines(logger, first.paramIndex, false) : 0;
+        const int dataLines = dumpLineCount(*m_bufferList->front(), false);
         int dumpLines = std::max(dataLines, 1) + 1;
         if (use == eExportUseLimited) dumpLines = std::min(dumpLines, kLimitedExportDumpLines);
         count += dumpLines;
@@ -101,7 +112,7 @@ void CVISACall::FormatDataList(StringBase* lines, StringBase& heading, const tBu
     logger->GetParamFullSize(param, &realSize);
     if (realSize == 0) realSize = size;
 
-    const int dataLines = m_formatter->CalcNumberOfDataLines(logger, param, compact);
+    const int dataLines = dumpLineCount(buffer, compact);
     // The lines the caller has room for: what it said, or what the page
     // allocated from the line count. A last partial slice can need one
     // line more than counted (6 bytes of 32-bit elements); it is dropped.

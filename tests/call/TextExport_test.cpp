@@ -175,6 +175,23 @@ TEST_F(TextExportTest, DumpStaysWithinTheCountedLines) {
     EXPECT_EQ(lines[2].substr(0, 11), "00000000:  ");
 }
 
+// A logger that states a size but holds no bytes has nothing to dump: the
+// count and the page reserve one dump line, not one per 16 stated bytes
+// (a stated gigabyte would otherwise cost the host millions of lines).
+TEST_F(TextExportTest, StatedSizeWithoutBytesReservesOneLine) {
+    CapturedCall call("fn");
+    call.enter({{"buf", code::kByteArray, {}}});
+    call.input.SetParamSizeWithoutData(0, 1 << 30);
+    call.record.AddBufferToList("buf", IKoVeskCall::eLogDataInput, 0);
+    EXPECT_EQ(exportLines(call.record, IKoVeskCall::eExportUseText),
+              (Lines{"fn ()", "", ""}));
+    std::vector<StringBase> pageLines;
+    StringBase heading("untouched");
+    call.record.SetPageBufferParamData(0, heading, pageLines);
+    EXPECT_EQ(pageLines.size(), 1u);
+    EXPECT_EQ(heading, "untouched");
+}
+
 // --- cost: a shortened dump formats only the lines it shows --------------
 
 class CountingFormat : public nKoVeskLog210::CVisaFormat {
