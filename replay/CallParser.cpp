@@ -516,10 +516,6 @@ bool CallParser::Impl::addParam(const tParamFields& fields, CKOVeskMemoryLogger&
         return fail({}, "size %d does not match the %zu bytes of \"%.*s\"", fields.size, fields.count,
                     static_cast<int>(fields.valueKey->name.size()), fields.valueKey->name.data());
     }
-    if (!fields.valueKey && fields.hasSize && fields.size > kMaxSizeWithoutData) {
-        return fail("size", "%d is out of range 0..%d for a parameter without captured bytes",
-                    fields.size, kMaxSizeWithoutData);
-    }
     if (fields.count > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
         return fail({}, "%zu bytes are more than a parameter can hold", fields.count);
     }

@@ -22,12 +22,6 @@ namespace vesk::replay {
 // content does not matter; the JSON parser may look at them.
 inline constexpr size_t kLinePadding = 64;
 
-// The largest size a parameter may claim without captured bytes. The dumps
-// of the export and the buffer page take a line per 8 or 16 bytes whether
-// the bytes are there or not, so an unbounded claim in a short line would
-// make a single call take minutes and gigabytes.
-inline constexpr int32_t kMaxSizeWithoutData = int32_t{1} << 20;
-
 class CallParser {
 public:
     CallParser();
