@@ -90,7 +90,7 @@ public:
                                         std::vector<StringBase>& values,
                                         eFormatSpecifier format) const;
     virtual void SetPageOutputRetvalData(StringBase& value, StringBase& description) const;
-    // An index outside the buffer list leaves `heading` and `lines` as they were.
+    // An index outside the buffer list empties `heading` and `lines`.
     virtual void SetPageBufferParamData(int bufferIndex, StringBase& heading,
                                         std::vector<StringBase>& lines) const;
     virtual void SetPageBufferBufferData(std::vector<StringBase>& names) const;

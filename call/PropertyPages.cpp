@@ -190,7 +190,12 @@ void CVISACall::SetPageBufferBufferData(std::vector<StringBase>& names) const {
 void CVISACall::SetPageBufferParamData(int bufferIndex, StringBase& heading,
                                        std::vector<StringBase>& lines) const {
     const tBufferInfo* buffer = bufferAt(bufferIndex);
-    if (!buffer) return;  // not a position of the list: a host bug, show nothing
+    if (!buffer) {
+        // Not a position of the list (a host bug): an empty page.
+        heading = "";
+        lines.clear();
+        return;
+    }
     const int dataLines = dumpLineCount(*buffer, true);
     lines.clear();
     lines.resize(static_cast<size_t>(std::max(dataLines, 1)));

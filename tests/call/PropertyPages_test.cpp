@@ -249,13 +249,14 @@ TEST_F(PropertyPagesTest, BufferPageDumpsTheChosenBuffer) {
                                   "00000000:  30 31 32 33 34 35 36 37  01234567",
                                   "00000008:  38 39 " + std::string(18, ' ') + " 89"}));
 
-    // A position outside the list is a caller's error; nothing is touched.
-    for (const int outside : {-1, 2}) {
-        StringBase keptHeading("kept");
-        std::vector<StringBase> keptLines{"kept"};
-        call.record.SetPageBufferParamData(outside, keptHeading, keptLines);
-        EXPECT_STREQ(keptHeading.c_str(), "kept");
-        EXPECT_EQ(strings(keptLines), (std::vector<std::string>{"kept"}));
+    // A position outside the list is a caller's error: the page shows an
+    // empty heading and no lines, and nothing else happens.
+    for (const int outside : {-1, 2, 1 << 30}) {
+        StringBase staleHeading("stale");
+        std::vector<StringBase> staleLines{"stale"};
+        call.record.SetPageBufferParamData(outside, staleHeading, staleLines);
+        EXPECT_STREQ(staleHeading.c_str(), "");
+        EXPECT_TRUE(staleLines.empty());
     }
 }
 
