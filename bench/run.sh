@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Builds the benchmarks (Release, -DKOVESK_BENCH=ON) and runs them all: the
+# in-process benchmarks, vesk-replay end to end over generated captures of
+# 10^4, 10^5 and 10^6 calls, and the dump comparison with xxd.
+#
+# Usage: bench/run.sh [BUILD_DIR]          (default: build-bench)
+#   BENCH_FLAGS   Google Benchmark flags of the in-process benchmarks
+#                 (default: 5 repetitions, aggregates reported: read the medians)
+#   REPLAY_BENCH_FLAGS  extra flags of the end-to-end benchmarks (for example
+#                 --benchmark_filter=list)
+#   KOVESK_BENCH_DATA  where the generated captures are kept (default:
+#                 BUILD_DIR/bench-data; about 600 MB)
+#
+# The machine is shared and small: read the medians, and compare runs made
+# close together.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/packages.sh
+kovesk_require $KOVESK_PACKAGES $KOVESK_BENCH_PACKAGES
+
+build=${1:-build-bench}
+flags=${BENCH_FLAGS:---benchmark_repetitions=5 --benchmark_report_aggregates_only=true}
+
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKOVESK_BENCH=ON -DKOVESK_TESTS=OFF >/dev/null
+cmake --build "$build" -j "$(nproc)" --target render_bench replay_bench make-capture dump-file \
+    vesk-replay KoVeskVV >/dev/null
+
+echo "== in process: descriptions, status column, scalar arguments, exports, page dumps"
+# shellcheck disable=SC2086
+"$build/bin/render_bench" $flags
+echo
+echo "== vesk-replay end to end (calls per second of wall time, peak resident memory)"
+# Each run of 10^6 calls takes seconds: three repetitions of one run each.
+# shellcheck disable=SC2086
+"$build/bin/replay_bench" --benchmark_repetitions=3 --benchmark_min_time=0 \
+    --benchmark_report_aggregates_only=true ${REPLAY_BENCH_FLAGS:-}
+echo
+echo "== dumps of 64 MiB beside xxd"
+bench/compare-dump.sh "$build"
