@@ -67,8 +67,10 @@ bool CVisaGenericFormat::LookupStatusDescriptor(EKoVeskApiType apiType,
     static const StringBase kStatusPrefixKey("StatusPrefix");
     StringBase prefix;
     if (!CKOVeskRegistry::GetApiValue(apiType, kStatusPrefixKey, prefix, true)) return false;
+    // A text that is not hexadecimal (the empty code of a status text
+    // without "0x") names no status: no description rather than success's.
     unsigned code = 0;
-    if (std::sscanf(statusText.c_str(), "%X", &code) != 1) code = 0;
+    if (std::sscanf(statusText.c_str(), "%X", &code) != 1) return false;
     return CKOVeskLocalization::LookupStatusDescriptor(static_cast<int32_t>(code), prefix,
                                                        descriptor);
 }

@@ -280,6 +280,14 @@ TEST_F(NameLookupTest, TheStatusTextIsReadAsHexadecimal) {
     EXPECT_EQ(descriptor, "twenty-six");
     EXPECT_FALSE(m_formatter.LookupStatusDescriptor(static_cast<EKoVeskApiType>(kOtherApiType),
                                                     "0000001B", descriptor));
+    // The empty code of a status text without "0x" must not read as code 0.
+    CKOVeskLocalization::SetStatusDescriptor("OTHER", 0, "success");
+    for (const char* notHex : {"", "xyz"}) {
+        StringBase untouched("untouched");
+        EXPECT_FALSE(m_formatter.LookupStatusDescriptor(
+            static_cast<EKoVeskApiType>(kOtherApiType), notHex, untouched));
+        EXPECT_EQ(untouched, "untouched");
+    }
 }
 
 }  // namespace
