@@ -24,7 +24,9 @@ class DescriptionLine {
 public:
     explicit DescriptionLine(const char* functionName)
         : m_line(m_buffer, kContentLimit + 1) {
-        m_line.appendf("%s (", functionName ? functionName : "");
+        // "%s (", cut as printf would cut it.
+        if (functionName) m_line.append(functionName);
+        m_line.append(" (");
         if (m_line.truncated()) m_cut = true;
     }
 

@@ -10,6 +10,7 @@
 
 #include "format/BoundedText.h"
 #include "format/CVisaGenericFormat.h"
+#include "format/NumberText.h"
 #include "format/RealFieldText.h"
 
 namespace nKoVeskLog210 {
@@ -96,12 +97,16 @@ T elementAt(const unsigned char* data, int position) {
     return value;
 }
 
+// "0x%08X", "0x%04hX" or "0x%02hhX" by the element width.
 void appendHexElement(BoundedText& out, const unsigned char* data, int position, int width) {
+    uint64_t value;
     switch (width) {
-    case 4: out.appendf("0x%08X", elementAt<uint32_t>(data, position)); break;
-    case 2: out.appendf("0x%04hX", elementAt<uint16_t>(data, position)); break;
-    default: out.appendf("0x%02hhX", elementAt<uint8_t>(data, position)); break;
+    case 4: value = elementAt<uint32_t>(data, position); break;
+    case 2: value = elementAt<uint16_t>(data, position); break;
+    default: value = elementAt<uint8_t>(data, position); break;
     }
+    const ShortText hex = ShortText().add("0x").hex(value, 2 * width);
+    out.append(hex.data(), hex.size());
 }
 
 void appendRealElement(BoundedText& out, const unsigned char* data, int position, int width) {
@@ -151,8 +156,14 @@ int formatInteger64Preview(const IKoVeskLogger* logger, int index, int size, cha
         text.append("{}");
     } else {
         if (!data) return 0;
-        const unsigned long long value = elementAt<uint64_t>(data, 0);
-        text.appendf(size == 8 ? "{0x%016llX}" : "{0x%016llX,...}", value);
+        // "{0x%016llX}" or "{0x%016llX,...}"
+        ShortText preview;
+        preview.add("{0x").hex(elementAt<uint64_t>(data, 0), 16);
+        if (size == 8)
+            preview.add('}');
+        else
+            preview.add(",...}");
+        text.append(preview.data(), preview.size());
     }
     return text.result();
 }
@@ -186,17 +197,23 @@ int formatAddressPreview(const IKoVeskLogger* logger, int index, int size, char*
     if (!data) return 0;
     BoundedText text(out, kArgumentTextSize);
     if (size == 4) {
+        // "0x%08X"
         const uint32_t address = elementAt<uint32_t>(data, 0);
-        if (address != 0)
-            text.appendf("0x%08X", address);
-        else
+        if (address != 0) {
+            const ShortText hex = ShortText().add("0x").hex(address, 8);
+            text.append(hex.data(), hex.size());
+        } else {
             text.append("   NULL   ");
+        }
     } else {
-        const unsigned long long address = elementAt<uint64_t>(data, 0);
-        if (address != 0)
-            text.appendf("0x%016llX", address);
-        else
+        // "0x%016llX"
+        const uint64_t address = elementAt<uint64_t>(data, 0);
+        if (address != 0) {
+            const ShortText hex = ShortText().add("0x").hex(address, 16);
+            text.append(hex.data(), hex.size());
+        } else {
             text.append("       NULL       ");
+        }
     }
     return text.result();
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "format/BoundedText.h"
+#include "format/NumberText.h"
 #include "format/TextPieces.h"
 
 namespace nKoVeskLog210 {
@@ -25,16 +26,19 @@ const char kAttributeMarker[] = "_ATTR_";
 // "0x%08X (name)": the name is cut so that the closing parenthesis fits.
 int writeValueWithName(char* out, uint32_t value, const char* name) {
     BoundedText text(out, kArgumentTextSize - 1);
-    text.appendf("0x%08X (", value);
+    const ShortText opening = ShortText().add("0x").hex(value, 8).add(" (");
+    text.append(opening.data(), opening.size());
     writeFramed(text, false, {name, std::strlen(name)}, nullptr, {});
     BoundedText whole(out, kArgumentTextSize, text.length());
     whole.append(')');
     return whole.result();
 }
 
+// "0x%08X"
 int writeValue(char* out, uint32_t value) {
     BoundedText text(out, kArgumentTextSize);
-    text.appendf("0x%08X", value);
+    const ShortText hex = ShortText().add("0x").hex(value, 8);
+    text.append(hex.data(), hex.size());
     return text.result();
 }
 

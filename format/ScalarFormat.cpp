@@ -11,6 +11,7 @@
 
 #include "format/BoundedText.h"
 #include "format/CVisaGenericFormat.h"
+#include "format/NumberText.h"
 #include "format/TextPieces.h"
 #include "ko/zel/AbsTime.h"
 #include "ko/zel/Exception.h"
@@ -148,81 +149,104 @@ uint32_t readUInt32(const IKoVeskLogger* logger, int index) {
     return value;
 }
 
-int renderUnsigned(BoundedText& text, uint64_t value, int size, bool shortForm) {
-    const unsigned long long wide = value;
-    if (size == 8) {
-        shortForm ? text.appendf("%llu", wide) : text.appendf("%llu (0x%016llX)", wide, wide);
-    } else {
-        const unsigned narrow = static_cast<unsigned>(value);
-        shortForm ? text.appendf("%u", narrow) : text.appendf("%u (0x%X)", narrow, narrow);
-    }
+// The numbers below are written as their printf formats print them (named
+// beside each); NumberText.h writes the digits.
+
+// Appends the composed text; returns the count written.
+int appendShort(BoundedText& text, const ShortText& composed) {
+    text.append(composed.data(), composed.size());
     return text.result();
+}
+
+// " (0x%<digits>X)": the hexadecimal form behind a decimal one.
+void addHexInBrackets(ShortText& composed, uint64_t bits, int digits) {
+    composed.add(" (0x").hex(bits, digits).add(')');
+}
+
+// A decimal value and, in the long form, its `bits` in hexadecimal with at
+// least `hexDigits` digits: "%u (0x%X)", "%llu (0x%016llX)", "%hd (0x%hX)"
+// and their kin, or the decimal alone ("%u", "%lld", ...).
+int renderDecimal(BoundedText& text, int64_t value, bool isSigned, uint64_t bits, int hexDigits,
+                  bool withHex) {
+    ShortText composed;
+    if (isSigned)
+        composed.signedDecimal(value);
+    else
+        composed.decimal(static_cast<uint64_t>(value));
+    if (withHex) addHexInBrackets(composed, bits, hexDigits);
+    return appendShort(text, composed);
+}
+
+int renderUnsigned(BoundedText& text, uint64_t value, int size, bool shortForm) {
+    if (size == 8) {
+        // "%llu", "%llu (0x%016llX)"
+        ShortText composed;
+        composed.decimal(value);
+        if (!shortForm) addHexInBrackets(composed, value, 16);
+        return appendShort(text, composed);
+    }
+    // "%u", "%u (0x%X)"
+    const uint32_t narrow = static_cast<uint32_t>(value);
+    return renderDecimal(text, narrow, false, narrow, 1, !shortForm);
 }
 
 int renderSigned(BoundedText& text, uint64_t value, int size, bool shortForm) {
     if (size == 8) {
-        const long long wide = static_cast<long long>(value);
-        shortForm ? text.appendf("%lld", wide)
-                  : text.appendf("%lld (0x%016llX)", wide, static_cast<unsigned long long>(wide));
-        return text.result();
+        // "%lld", "%lld (0x%016llX)"
+        return renderDecimal(text, static_cast<int64_t>(value), true, value, 16, !shortForm);
     }
-    // 1 and 2 bytes widen without sign; 4 bytes are the signed value.
-    const int narrow = static_cast<int>(static_cast<uint32_t>(value));
-    shortForm ? text.appendf("%d", narrow)
-              : text.appendf("%d (0x%X)", narrow, static_cast<unsigned>(narrow));
-    return text.result();
+    // 1 and 2 bytes widen without sign; 4 bytes are the signed value:
+    // "%d", "%d (0x%X)".
+    const uint32_t bits = static_cast<uint32_t>(value);
+    return renderDecimal(text, static_cast<int32_t>(bits), true, bits, 1, !shortForm);
 }
 
 int render16(BoundedText& text, uint64_t value, eScalarKind kind, bool shortForm) {
     const uint16_t bits = static_cast<uint16_t>(value);
-    const short asSigned = static_cast<short>(bits);
-    const unsigned short asUnsigned = bits;
+    const int16_t asSigned = static_cast<int16_t>(bits);
     if (kind == eScalarKind::Unsigned16) {
-        shortForm ? text.appendf("%hu", asUnsigned)
-                  : text.appendf("%hu (0x%hX)", asUnsigned, asUnsigned);
-    } else if (kind == eScalarKind::Signed16 && !shortForm) {
-        text.appendf("%hd (0x%hX)", asSigned, asUnsigned);
-    } else {
-        text.appendf("%hd", asSigned);
+        // "%hu", "%hu (0x%hX)"
+        return renderDecimal(text, bits, false, bits, 1, !shortForm);
     }
-    return text.result();
+    // "%hd (0x%hX)" for the signed codes in the long form, else "%hd".
+    return renderDecimal(text, asSigned, true, bits, 1,
+                         kind == eScalarKind::Signed16 && !shortForm);
 }
 
 int render8(BoundedText& text, uint64_t value, eScalarKind kind, bool shortForm) {
-    const unsigned char asUnsigned = static_cast<unsigned char>(value);
-    const signed char asSigned = static_cast<signed char>(asUnsigned);
+    const uint8_t asUnsigned = static_cast<uint8_t>(value);
+    const int8_t asSigned = static_cast<int8_t>(asUnsigned);
     switch (kind) {
     case eScalarKind::Unsigned8:
-        shortForm ? text.appendf("%hhu", asUnsigned)
-                  : text.appendf("%hhu (0x%hhX)", asUnsigned, asUnsigned);
-        break;
+        // "%hhu", "%hhu (0x%hhX)"
+        return renderDecimal(text, asUnsigned, false, asUnsigned, 1, !shortForm);
     case eScalarKind::Signed8:
-        shortForm ? text.appendf("%hhd", asSigned)
-                  : text.appendf("%hhd (0x%hhX)", asSigned, asUnsigned);
-        break;
-    default:  // Character, the same in every form
-        std::isprint(asUnsigned)
-            ? text.appendf("%hhu ('%c', 0x%hhX)", asUnsigned, asUnsigned, asUnsigned)
-            : text.appendf("%hhu (0x%hhX)", asUnsigned, asUnsigned);
-        break;
+        // "%hhd", "%hhd (0x%hhX)"
+        return renderDecimal(text, asSigned, true, asUnsigned, 1, !shortForm);
+    default: {
+        // Character, the same in every form: "%hhu ('%c', 0x%hhX)" when
+        // printable, else "%hhu (0x%hhX)".
+        ShortText composed;
+        composed.decimal(asUnsigned);
+        if (std::isprint(asUnsigned)) {
+            composed.add(" ('").add(static_cast<char>(asUnsigned)).add("', 0x");
+        } else {
+            composed.add(" (0x");
+        }
+        composed.hex(asUnsigned).add(')');
+        return appendShort(text, composed);
     }
-    return text.result();
+    }
 }
 
 // 64-bit integers take the first 8 bytes of what was captured; a capture
-// shorter than 8 bytes shows 0.
+// shorter than 8 bytes shows 0. "%llu", "%lld", each with " (0x%016llX)"
+// in the long form.
 int render64(BoundedText& text, const IKoVeskLogger* logger, int index, int size,
              eScalarKind kind, bool shortForm) {
     const uint64_t value = size >= 8 ? readFirstWord64(logger, index, size, size) : 0;
-    const unsigned long long bits = value;
-    if (kind == eScalarKind::Unsigned64) {
-        shortForm ? text.appendf("%llu", bits) : text.appendf("%llu (0x%016llX)", bits, bits);
-    } else {
-        const long long asSigned = static_cast<long long>(bits);
-        shortForm ? text.appendf("%lld", asSigned)
-                  : text.appendf("%lld (0x%016llX)", asSigned, bits);
-    }
-    return text.result();
+    return renderDecimal(text, static_cast<int64_t>(value), kind != eScalarKind::Unsigned64,
+                         value, 16, !shortForm);
 }
 
 int renderReal(BoundedText& text, const IKoVeskLogger* logger, int index, int size,
@@ -264,26 +288,29 @@ int renderStatus(BoundedText& text, const IKoVeskLogger* logger, int index, bool
     logger->GetParamInt32(index, &value);
     if (value == 0) {
         text.append(shortForm ? "0" : "0 (VI_SUCCESS)");
-    } else {
-        text.appendf("0x%08X", static_cast<unsigned>(value));
+        return text.result();
     }
-    return text.result();
+    return appendShort(text, ShortText().add("0x").hex(static_cast<uint32_t>(value), 8));
 }
 
 int renderVersion(BoundedText& text, const IKoVeskLogger* logger, int index, bool shortForm) {
     const uint32_t value = readUInt32(logger, index);
     if (value == 0) {
         text.append('0');
-    } else if (shortForm) {
-        text.appendf("0x%08X", value);
-    } else {
-        const unsigned long major = (value >> 20) & 0xFFF;
-        const unsigned long minor = (value >> 8) & 0xFFF;
-        const unsigned long subMinor = value & 0xFF;
-        subMinor == 0 ? text.appendf("0x%08X (%lu.%lu)", value, major, minor)
-                      : text.appendf("0x%08X (%lu.%lu.%lu)", value, major, minor, subMinor);
+        return text.result();
     }
-    return text.result();
+    // "0x%08X", and in the long form " (%lu.%lu)" or " (%lu.%lu.%lu)".
+    ShortText composed;
+    composed.add("0x").hex(value, 8);
+    if (!shortForm) {
+        const uint32_t major = (value >> 20) & 0xFFF;
+        const uint32_t minor = (value >> 8) & 0xFFF;
+        const uint32_t subMinor = value & 0xFF;
+        composed.add(" (").decimal(major).add('.').decimal(minor);
+        if (subMinor != 0) composed.add('.').decimal(subMinor);
+        composed.add(')');
+    }
+    return appendShort(text, composed);
 }
 
 int renderEventOrAttribute(BoundedText& text, const IKoVeskLogger* logger, int index,
@@ -291,11 +318,10 @@ int renderEventOrAttribute(BoundedText& text, const IKoVeskLogger* logger, int i
     const uint32_t value = readUInt32(logger, index);
     if (value == 0) {
         text.append('0');
-    } else {
-        if (helpIndex) *helpIndex = index;
-        text.appendf("0x%08X", value);
+        return text.result();
     }
-    return text.result();
+    if (helpIndex) *helpIndex = index;
+    return appendShort(text, ShortText().add("0x").hex(value, 8));
 }
 
 // The captured size of the hidden session parameter before `index`; 0 when
@@ -354,26 +380,28 @@ int renderHandle(char* out, const IKoVeskLogger* logger, int index, int size,
     const unsigned long long handle = readBySize(logger, index, size);
     const bool wide = handle > 0xFFFFFFFFull || (!isShortForm(format) && size == 8);
     const int sessionSize = sessionParameterSize(logger, index);
+    // "0x%016llX" or "0x%08llX", alone or in brackets behind the session.
+    const int digits = wide ? 16 : 8;
     if (sessionSize == 0) {
         BoundedText text(out, kArgumentTextSize);
-        wide ? text.appendf("0x%016llX", handle) : text.appendf("0x%08llX", handle);
-        return text.result();
+        return appendShort(text, ShortText().add("0x").hex(handle, digits));
     }
     // The session text is cut so that the handle behind it always fits.
     const size_t handleRoom = wide ? kHandleAfterSession64Length : kHandleAfterSession32Length;
     BoundedText session(out, kArgumentTextSize - handleRoom);
     writeSessionText(session, logger, index - 1, sessionSize, format);
     BoundedText text(out, kArgumentTextSize, session.length());
-    wide ? text.appendf(" (0x%016llX)", handle) : text.appendf(" (0x%08llX)", handle);
-    return text.result();
+    ShortText bracketed;
+    addHexInBrackets(bracketed, handle, digits);
+    return appendShort(text, bracketed);
 }
 
 int renderHexAddress(BoundedText& text, const IKoVeskLogger* logger, int index, int size,
                      bool shortForm) {
-    const unsigned long long value = readBySize(logger, index, size);
-    (value > 0xFFFFFFFFull || (!shortForm && size == 8)) ? text.appendf("0x%016llX", value)
-                                                         : text.appendf("0x%08llX", value);
-    return text.result();
+    const uint64_t value = readBySize(logger, index, size);
+    // "0x%016llX" or "0x%08llX"
+    const int digits = (value > 0xFFFFFFFFull || (!shortForm && size == 8)) ? 16 : 8;
+    return appendShort(text, ShortText().add("0x").hex(value, digits));
 }
 
 int renderAddress(BoundedText& text, const IKoVeskLogger* logger, int index, int size) {
@@ -382,10 +410,14 @@ int renderAddress(BoundedText& text, const IKoVeskLogger* logger, int index, int
         logger->GetParamData(index, &data, 4, 4);
         uint32_t value = 0;
         if (data) std::memcpy(&value, data, sizeof value);
-        value ? text.appendf("0x%08X", value) : text.append("NULL");
+        // "0x%08X"
+        if (value) return appendShort(text, ShortText().add("0x").hex(value, 8));
+        text.append("NULL");
     } else if (size == 8) {
-        const unsigned long long value = readFirstWord64(logger, index, 8, 8);
-        value ? text.appendf("0x%016llX", value) : text.append("NULL");
+        const uint64_t value = readFirstWord64(logger, index, 8, 8);
+        // "0x%016llX"
+        if (value) return appendShort(text, ShortText().add("0x").hex(value, 16));
+        text.append("NULL");
     }
     return text.result();
 }
@@ -472,8 +504,8 @@ int CVisaGenericFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int ind
     case eScalarKind::Handle:
         return renderHandle(out, logger, index, size, format);
     case eScalarKind::Hex32:
-        text.appendf("0x%08X", readUInt32(logger, index));
-        return text.result();
+        // "0x%08X"
+        return appendShort(text, ShortText().add("0x").hex(readUInt32(logger, index), 8));
     case eScalarKind::HexAddress:
         return renderHexAddress(text, logger, index, size, shortForm);
     case eScalarKind::NarrowText:
