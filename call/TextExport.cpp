@@ -1,11 +1,12 @@
 // The text export: the base's lines, the status line, a dump of the first
 // buffer, and the failure mark.
 #include <algorithm>
-#include <cinttypes>
-#include <cstdio>
+#include <cstdint>
+#include <cstring>
 
 #include "call/CVISACall.h"
 #include "call/RecordLimits.h"
+#include "format/NumberText.h"
 #include "host/VeskServices.h"
 
 namespace nKoVeskLog210 {
@@ -13,11 +14,28 @@ namespace {
 
 constexpr char kFailureMark[] = "> ";
 constexpr char kEmptyDumpLine[] = "00000000:  ";
+// The offset prefix: at least this many hexadecimal digits, then kOffsetEnd.
+constexpr int kOffsetDigits = 8;
+constexpr char kOffsetEnd[] = ":  ";
+constexpr int kLength(const char* text) { return text[0] ? 1 + kLength(text + 1) : 0; }
 
-// Writes the element offset prefix "%08lX:  " at the start of `line` and
-// returns its length.
+// Writes the element offset prefix "%08lX:  " (terminated) at the start of
+// `line` and returns its length. Runs once per dump line: the digits come
+// from a table, not from printf.
 int WriteOffsetPrefix(char* line, int64_t offset) {
-    return std::snprintf(line, kDumpLineSize, "%08" PRIX64 ":  ", static_cast<uint64_t>(offset));
+    const auto value = static_cast<uint64_t>(offset);
+    char* end;
+    if (value <= 0xFFFFFFFFu) {
+        // Every offset of a buffer the logger can hold: eight digits.
+        for (int pair = 0; pair < kOffsetDigits / 2; ++pair) {
+            std::memcpy(line + 2 * pair, kDigitPairs.hex[(value >> (24 - 8 * pair)) & 0xFF], 2);
+        }
+        end = line + kOffsetDigits;
+    } else {
+        end = writeUpperHex(line, value, kOffsetDigits);
+    }
+    std::memcpy(end, kOffsetEnd, sizeof kOffsetEnd);
+    return static_cast<int>(end - line) + kLength(kOffsetEnd);
 }
 
 }  // namespace

@@ -5,12 +5,16 @@
 // integer columns are written from a table of hexadecimal digit pairs rather
 // than through printf; the text is byte for byte what the column formats
 // "%2.2X ", "%04hX  ", "%08X    " and "%016llX        " print.
-#include <cctype>
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "format/BoundedText.h"
 #include "format/CVisaGenericFormat.h"
+#include "format/CharClass.h"
+#include "format/NumberText.h"
 #include "format/RealFieldText.h"
 
 namespace nKoVeskLog210 {
@@ -139,54 +143,21 @@ constexpr int kCompactHeadLines = 4096;
 
 // --- one line -------------------------------------------------------------
 
-// Upper-case hexadecimal digit pairs of every byte value.
-struct tHexPairs {
-    char pair[256][2];
-};
-
-constexpr tHexPairs makeHexPairs() {
-    tHexPairs table{};
-    const char digits[] = "0123456789ABCDEF";
-    for (int value = 0; value < 256; ++value) {
-        table.pair[value][0] = digits[value >> 4];
-        table.pair[value][1] = digits[value & 0xF];
-    }
-    return table;
-}
-
-constexpr tHexPairs kHexPairs = makeHexPairs();
-
 // Writes `value` as 2 * sizeof(T) upper-case hexadecimal digits, leading
 // zeros kept; returns the position after them.
 template <class T>
 char* writeHex(char* p, T value) {
     for (int shift = static_cast<int>(sizeof(T) * 8) - 8; shift >= 0; shift -= 8) {
-        std::memcpy(p, kHexPairs.pair[static_cast<unsigned>(value >> shift) & 0xFFu], 2);
+        std::memcpy(p, kDigitPairs.hex[static_cast<unsigned>(value >> shift) & 0xFFu], 2);
         p += 2;
     }
     return p;
 }
 
-// The C library's isprint under the calling thread's current locale. With
-// glibc the classification table is looked up once per line instead of
-// once per byte; the test on it is the one isprint makes.
-class PrintableTest {
-public:
-#if defined(__GLIBC__)
-    PrintableTest() : m_table(*__ctype_b_loc()) {}
-    bool operator()(unsigned char c) const { return (m_table[c] & _ISprint) != 0; }
-
-private:
-    const unsigned short* m_table;
-#else
-    bool operator()(unsigned char c) const { return std::isprint(c) != 0; }
-#endif
-};
-
 // Appends the ASCII column of `count` bytes at `p`; returns the end.
 char* writeAsciiColumn(char* p, const unsigned char* data, int count) {
-    const PrintableTest isPrintable;
-    for (int i = 0; i < count; ++i) p[i] = isPrintable(data[i]) ? static_cast<char>(data[i]) : '.';
+    const CharClassTable classes;
+    for (int i = 0; i < count; ++i) p[i] = classes.isPrint(data[i]) ? static_cast<char>(data[i]) : '.';
     return p + count;
 }
 
@@ -214,6 +185,68 @@ constexpr tBlankRow makeBlankRow() {
 
 constexpr tBlankRow kBlankRow = makeBlankRow();
 
+#if defined(__SSE2__)
+// Upper-case hexadecimal digits of the sixteen 4-bit values in `nibbles`.
+__m128i hexDigitsOf(__m128i nibbles) {
+    const __m128i digits = _mm_add_epi8(nibbles, _mm_set1_epi8('0'));
+    const __m128i aboveNine = _mm_cmpgt_epi8(nibbles, _mm_set1_epi8(9));
+    return _mm_add_epi8(digits, _mm_and_si128(aboveNine, _mm_set1_epi8('A' - '0' - 10)));
+}
+
+// The ASCII column of sixteen bytes when exactly 0x20 to 0x7E print: the
+// byte itself, else '.'. (As signed bytes, 0x80 and above are negative.)
+__m128i asciiColumnOf(__m128i bytes) {
+    const __m128i printable = _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8(0x1F)),
+                                            _mm_cmplt_epi8(bytes, _mm_set1_epi8(0x7F)));
+    return _mm_or_si128(_mm_and_si128(printable, bytes),
+                        _mm_andnot_si128(printable, _mm_set1_epi8('.')));
+}
+#endif
+
+#if defined(__SSE2__)
+// A full line of Count bytes (16 wide, 8 compact) at once: the digit pairs
+// over the blank grid at `text` and the ASCII column at `ascii`, for a
+// locale that prints exactly 0x20 to 0x7E. Reads exactly Count bytes.
+template <int Count>
+void writeFullByteLine(char* text, char* ascii, const unsigned char* data) {
+    static_assert(Count == 16 || Count == 8);
+    const __m128i bytes = Count == 16 ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(data))
+                                      : _mm_loadl_epi64(reinterpret_cast<const __m128i*>(data));
+    const __m128i low = _mm_and_si128(bytes, _mm_set1_epi8(0x0F));
+    const __m128i high = _mm_and_si128(_mm_srli_epi16(bytes, 4), _mm_set1_epi8(0x0F));
+    char pairs[32];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pairs),
+                     _mm_unpacklo_epi8(hexDigitsOf(high), hexDigitsOf(low)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pairs + 16),
+                     _mm_unpackhi_epi8(hexDigitsOf(high), hexDigitsOf(low)));
+    for (int i = 0; i < Count; ++i) std::memcpy(text + 3 * i, pairs + 2 * i, 2);
+    char column[16];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(column), asciiColumnOf(bytes));
+    std::memcpy(ascii, column, Count);
+}
+#endif
+
+// A full line of 16 or 8 bytes written at once where the locale allows it
+// (see writeFullByteLine); false, with nothing written, otherwise.
+bool writeFullByteLine(char* text, char* ascii, const unsigned char* data, int count,
+                       const CharClassTable& classes) {
+#if defined(__SSE2__)
+    if ((count != 16 && count != 8) || !classes.printsExactlyAscii()) return false;
+    if (count == 16)
+        writeFullByteLine<16>(text, ascii, data);
+    else
+        writeFullByteLine<8>(text, ascii, data);
+    return true;
+#else
+    (void)text;
+    (void)ascii;
+    (void)data;
+    (void)count;
+    (void)classes;
+    return false;
+#endif
+}
+
 // Columns of `elements` integers of type T from `data`, blank columns up to
 // `columns`, a blank and the ASCII column of the bytes shown. Each column is
 // the element's digits and sizeof(T) blanks, as the column formats print.
@@ -225,12 +258,15 @@ size_t writeIntegerColumns(char* text, const unsigned char* data, int elements, 
     std::memcpy(text, kBlankRow.chars, sizeof kBlankRow.chars);
     char* ascii = text + columns * 3 * width + 1;
     if constexpr (width == 1) {
+        const CharClassTable classes;
+        if (elements == columns && writeFullByteLine(text, ascii, data, columns, classes)) {
+            return static_cast<size_t>(ascii + elements - text);
+        }
         // One pass: the byte's column and its ASCII character.
-        const PrintableTest isPrintable;
         for (int i = 0; i < elements; ++i) {
             const unsigned char c = data[i];
-            std::memcpy(text + 3 * i, kHexPairs.pair[c], 2);
-            ascii[i] = isPrintable(c) ? static_cast<char>(c) : '.';
+            std::memcpy(text + 3 * i, kDigitPairs.hex[c], 2);
+            ascii[i] = classes.isPrint(c) ? static_cast<char>(c) : '.';
         }
         return static_cast<size_t>(ascii + elements - text);
     } else {
@@ -327,12 +363,22 @@ void CVisaGenericFormat::FormatDataLine(int typeCode, int elementSize,
     const int lineBytes = bytesPerLine < widest ? bytesPerLine : widest;
     const int shown = bytesRemaining < lineBytes ? bytesRemaining : lineBytes;
 
+    const size_t start = strnlen(line, kDumpLineSize);
     char columns[kColumnsTextSize];
     size_t length;
     if (layout.kind == eLayoutInteger) {
         elementsUsed = shown / layout.width;
-        length = writeIntegerColumns(layout.width, columns, data, elementsUsed,
-                                     lineBytes / layout.width);
+        bytesUsed = elementsUsed * layout.width;
+        const int columnCount = lineBytes / layout.width;
+        if (start + kIntegerColumnsTextSize < kDumpLineSize) {
+            // The widest grid fits behind the caller's text (the offset
+            // prefix always does): write it in place.
+            length = writeIntegerColumns(layout.width, line + start, data, elementsUsed,
+                                         columnCount);
+            line[start + length] = '\0';
+            return;
+        }
+        length = writeIntegerColumns(layout.width, columns, data, elementsUsed, columnCount);
     } else {
         BoundedText text(columns, sizeof columns);
         if (layout.kind == eLayoutBoolean) {
@@ -351,7 +397,7 @@ void CVisaGenericFormat::FormatDataLine(int typeCode, int elementSize,
     }
     bytesUsed = elementsUsed * (layout.kind == eLayoutBoolean ? elementSize : layout.width);
 
-    BoundedText out(line, kDumpLineSize, strnlen(line, kDumpLineSize));
+    BoundedText out(line, kDumpLineSize, start);
     out.append(columns, length);
 }
 

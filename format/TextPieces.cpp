@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "format/CVisaGenericFormat.h"
+#include "format/CharClass.h"
 #include "ko/zel/Utf8ToWide.h"
 
 namespace nKoVeskLog210 {
@@ -106,8 +107,10 @@ void writeFramed(BoundedText& text, bool quoted, TextPiece head, const char* mid
 }
 
 void replaceControlCharacters(char* text, size_t length) noexcept {
+    // CVisaGenericFormat::isPrintableChar, with the table looked up once.
+    const CharClassTable classes;
     for (size_t i = 1; i < length; ++i) {
-        if (!CVisaGenericFormat::isPrintableChar(text[i])) text[i] = '.';
+        if (classes.isControl(static_cast<unsigned char>(text[i]))) text[i] = '.';
     }
 }
 

@@ -197,6 +197,26 @@ TEST_F(DumpLineTest, IntegerColumnsAreByteIdenticalToTheColumnFormats) {
     }
 }
 
+// Whole byte lines are classed sixteen bytes at a time where the locale
+// prints exactly 0x20 to 0x7E; switching locales back and forth must give
+// each locale's own ASCII column.
+TEST_F(DumpLineTest, WholeByteLinesFollowTheLocaleInForce) {
+    Bytes every(256);
+    for (size_t i = 0; i < every.size(); ++i) every[i] = static_cast<unsigned char>(i);
+    for (const char* locale : {"C", "C.UTF-8", "C"}) {
+        if (!std::setlocale(LC_ALL, locale)) continue;
+        for (int bytesPerLine : {16, 8}) {
+            for (size_t start = 0; start < every.size(); start += static_cast<size_t>(bytesPerLine)) {
+                const Bytes slice(every.begin() + static_cast<long>(start),
+                                  every.begin() + static_cast<long>(start) + bytesPerLine);
+                EXPECT_EQ(formatLine(kByteCode, 1, slice, bytesPerLine).text,
+                          printfColumns(1, slice, bytesPerLine))
+                    << locale << " start " << start;
+            }
+        }
+    }
+}
+
 // Elements may start at any address.
 TEST_F(DumpLineTest, UnalignedElementsAreReadWhole) {
     EXPECT_EQ(formatLine(kWordCode, 2, {0x34, 0x12}, 16, kPrefix, 1).text,
