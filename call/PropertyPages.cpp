@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "call/CVISACall.h"
 #include "call/LoggerReads.h"
@@ -35,6 +36,25 @@ const StringBase& PointeePrefix() {
 }
 
 bool HasName(const char* name) { return name && name[0] != '\0'; }
+
+// Fills `lines` with `count` empty strings for the dump to assign. All but
+// the first are moved-from strings: they own no buffer yet and behave as
+// empty strings, so each dump line allocates once, on its assignment, where
+// a default-constructed line would allocate an empty buffer first and free
+// it again. A page dump runs to millions of lines.
+void FillWithEmptyLines(std::vector<StringBase>& lines, size_t count) {
+    lines.reserve(count);
+    StringBase empty;
+    for (size_t i = 0; i < count; ++i) lines.push_back(std::move(empty));
+}
+
+// Every string handed to the host owns a buffer: lines the dump left empty
+// get one of their own.
+void GiveEmptyLinesABuffer(std::vector<StringBase>& lines) {
+    for (StringBase& line : lines) {
+        if (line.capacity() == 0) line = StringBase();
+    }
+}
 
 StringBase PagePath(const char* relative) {
     return CVeskUtility::FullVeskFilePathname(relative, CVeskUtility::eVeskFilePropertyPages);
@@ -198,8 +218,9 @@ void CVISACall::SetPageBufferParamData(int bufferIndex, StringBase& heading,
     }
     const int dataLines = dumpLineCount(*buffer, true);
     lines.clear();
-    lines.resize(static_cast<size_t>(std::max(dataLines, 1)));
+    FillWithEmptyLines(lines, static_cast<size_t>(std::max(dataLines, 1)));
     FormatDataList(lines.data(), heading, *buffer, true, -1);
+    GiveEmptyLinesABuffer(lines);
 }
 
 }  // namespace nKoVeskLog210
