@@ -103,27 +103,15 @@ void CKOVeskMemoryLogger::SetParamElementSize(int index, int elementSize) {
 
 // --- reading ---------------------------------------------------------------
 
-const CKOVeskMemoryLogger::tParam* CKOVeskMemoryLogger::find(int index) const {
-    if (index < 0 || index >= m_count) return nullptr;
-    return &m_params[static_cast<size_t>(index)];
-}
-
-CKOVeskMemoryLogger::tParam* CKOVeskMemoryLogger::find(int index) {
-    if (index < 0 || index >= m_count) return nullptr;
-    return &m_params[static_cast<size_t>(index)];
-}
-
 void CKOVeskMemoryLogger::readLittleEndian(int index, void* out, size_t width) const {
     const tParam* param = find(index);
     const size_t available = (param && param->hasData) ? param->bytes.size() : 0;
     const size_t used = available < width ? available : width;
-    uint64_t value = 0;
-    for (size_t i = 0; i < used; ++i) {
-        value |= static_cast<uint64_t>(param->bytes[i]) << (8 * i);
-    }
-    // `out` is an integer or real of `width` bytes; the low bytes of the
-    // assembled value are its bytes on this little-endian host.
+    // `out` is an integer or real of `width` bytes; on this little-endian
+    // host the captured bytes, zero-extended, are its value.
     static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "the host is little-endian");
+    uint64_t value = 0;
+    if (used) std::memcpy(&value, param->bytes.data(), used);
     std::memcpy(out, &value, width);
 }
 

@@ -80,8 +80,16 @@ private:
         int elementSize = 1;
     };
 
-    const tParam* find(int index) const;
-    tParam* find(int index);
+    // The parameter at `index`; null outside the parameters. Inline: every
+    // read of the logger starts here.
+    const tParam* find(int index) const {
+        if (index < 0 || index >= m_count) return nullptr;
+        return &m_params[static_cast<size_t>(index)];
+    }
+    tParam* find(int index) {
+        if (index < 0 || index >= m_count) return nullptr;
+        return &m_params[static_cast<size_t>(index)];
+    }
     // Copies up to `width` captured bytes into `out`, zero-extended.
     void readLittleEndian(int index, void* out, size_t width) const;
 
