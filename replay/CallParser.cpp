@@ -60,12 +60,31 @@ constexpr tParamKeyInfo kParamKeys[] = {
 };
 static_assert(std::size(kParamKeys) <= 32, "one bit per key in a 32-bit set");
 
+// The entries of kParamKeys by the first character of their name, one bit
+// per entry.
+struct tParamKeyIndex {
+    uint32_t byFirstCharacter[128];
+};
+
+constexpr tParamKeyIndex makeParamKeyIndex() {
+    tParamKeyIndex index{};
+    for (size_t i = 0; i < std::size(kParamKeys); ++i) {
+        index.byFirstCharacter[static_cast<unsigned char>(kParamKeys[i].name[0])] |= 1u << i;
+    }
+    return index;
+}
+
+constexpr tParamKeyIndex kParamKeyIndex = makeParamKeyIndex();
+
 // The entry of `key`, null for an unknown key. Parameters are the bulk of a
-// capture: the first character rules out most entries without a compare.
+// capture: the first character leaves one to four entries to compare.
 const tParamKeyInfo* findParamKey(std::string_view key) {
-    if (key.empty()) return nullptr;
-    for (const tParamKeyInfo& info : kParamKeys) {
-        if (info.name[0] == key[0] && info.name == key) return &info;
+    if (key.empty() || static_cast<unsigned char>(key[0]) >= std::size(kParamKeyIndex.byFirstCharacter))
+        return nullptr;
+    for (uint32_t candidates = kParamKeyIndex.byFirstCharacter[static_cast<unsigned char>(key[0])];
+         candidates != 0; candidates &= candidates - 1) {
+        const tParamKeyInfo& info = kParamKeys[__builtin_ctz(candidates)];
+        if (info.name == key) return &info;
     }
     return nullptr;
 }
@@ -105,12 +124,26 @@ const char* describeType(ondemand::json_type type) {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-int hexDigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
+// The value of each hexadecimal digit, -1 for every other character: a
+// waveform's bytes are decoded through it, one table look-up per digit.
+struct tHexDigitValues {
+    int8_t value[256];
+};
+
+constexpr tHexDigitValues makeHexDigitValues() {
+    tHexDigitValues values{};
+    for (int c = 0; c < 256; ++c) {
+        values.value[c] = c >= '0' && c <= '9'   ? static_cast<int8_t>(c - '0')
+                          : c >= 'a' && c <= 'f' ? static_cast<int8_t>(c - 'a' + 10)
+                          : c >= 'A' && c <= 'F' ? static_cast<int8_t>(c - 'A' + 10)
+                                                 : int8_t{-1};
+    }
+    return values;
 }
+
+constexpr tHexDigitValues kHexDigitValues = makeHexDigitValues();
+
+int hexDigitValue(char c) { return kHexDigitValues.value[static_cast<unsigned char>(c)]; }
 
 // The bit patterns of the special values the float keys accept as strings.
 bool specialReal(std::string_view text, double& value) {
@@ -371,9 +404,23 @@ bool CallParser::Impl::readReal(ondemand::value value, std::string_view key, boo
 
 // Hexadecimal digit pairs, blanks allowed between pairs (not inside one).
 bool CallParser::Impl::decodeHex(std::string_view text, std::string_view key) {
-    m_hexBytes.clear();
+    // Room for the most bytes the text can hold, written in place; cut to
+    // what was decoded at the end.
+    m_hexBytes.resize(text.size() / 2);
+    unsigned char* const bytes = m_hexBytes.data();
+    size_t count = 0;
     size_t i = 0;
     while (i < text.size()) {
+        // The common case: a whole pair.
+        if (i + 1 < text.size()) {
+            const int high = hexDigitValue(text[i]);
+            const int low = hexDigitValue(text[i + 1]);
+            if ((high | low) >= 0) {
+                bytes[count++] = static_cast<unsigned char>(high * 16 + low);
+                i += 2;
+                continue;
+            }
+        }
         if (isBlank(text[i])) {
             ++i;
             continue;
@@ -394,9 +441,10 @@ bool CallParser::Impl::decodeHex(std::string_view text, std::string_view key) {
             return fail(key, "bad hex: '%c' at character %zu is not a hexadecimal digit",
                         text[i + 1], i + 2);
         }
-        m_hexBytes.push_back(static_cast<unsigned char>(high * 16 + low));
+        bytes[count++] = static_cast<unsigned char>(high * 16 + low);
         i += 2;
     }
+    m_hexBytes.resize(count);
     return true;
 }
 
