@@ -51,13 +51,14 @@ void Render(CapturedCall& call) {
 }
 
 // The whole input as one line, followed by exactly the padding the parser
-// may read and not a byte more.
+// may read and not a byte more. One parser and one call are reused for every
+// input, as the program reuses them for every line.
 void ParseAsOneLine(const uint8_t* data, size_t size) {
     const std::unique_ptr<char[]> line(new char[size + vesk::replay::kLinePadding]);
     if (size > 0) std::memcpy(line.get(), data, size);
     std::memset(line.get() + size, ' ', vesk::replay::kLinePadding);
-    CallParser parser;
-    CapturedCall call;
+    static CallParser parser;
+    static CapturedCall call;
     if (parser.Parse(line.get(), size, call)) {
         Render(call);
     } else {
@@ -65,8 +66,10 @@ void ParseAsOneLine(const uint8_t* data, size_t size) {
     }
 }
 
+// Line by line, as the program reads a file. A reader holds a large line
+// buffer, so only inputs of more than one line are read again this way.
 void ReadLines(const uint8_t* data, size_t size) {
-    if (size == 0) return;
+    if (size == 0 || !std::memchr(data, '\n', size)) return;
     std::FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "r");
     if (!file) return;
     CaptureReader reader(file);
