@@ -6,6 +6,7 @@
 
 #include "call/CVISACall.h"
 #include "call/RecordLimits.h"
+#include "format/DumpLineText.h"
 #include "format/NumberText.h"
 #include "host/VeskServices.h"
 
@@ -24,19 +25,64 @@ constexpr int kLength(const char* text) { return text[0] ? 1 + kLength(text + 1)
 // from a table, not from printf.
 int WriteOffsetPrefix(char* line, int64_t offset) {
     const auto value = static_cast<uint64_t>(offset);
-    char* end;
     if (value <= 0xFFFFFFFFu) {
-        // Every offset of a buffer the logger can hold: eight digits.
+        // Every offset of a buffer the logger can hold: eight digits, and
+        // the whole prefix in one store, which the formatter reads back at
+        // once to find the end of it.
+        uint64_t digits = 0;
         for (int pair = 0; pair < kOffsetDigits / 2; ++pair) {
-            std::memcpy(line + 2 * pair, kDigitPairs.hex[(value >> (24 - 8 * pair)) & 0xFF], 2);
+            uint16_t twoDigits;
+            std::memcpy(&twoDigits, kDigitPairs.hex[(value >> (24 - 8 * pair)) & 0xFF], 2);
+            digits |= uint64_t{twoDigits} << (16 * pair);
         }
-        end = line + kOffsetDigits;
-    } else {
-        end = writeUpperHex(line, value, kOffsetDigits);
+        uint64_t end = 0;
+        std::memcpy(&end, kOffsetEnd, sizeof kOffsetEnd);
+        const uint64_t words[2] = {digits, end};
+        static_assert(sizeof words <= kDumpLineSize);
+        std::memcpy(line, words, sizeof words);
+        return kOffsetDigits + kLength(kOffsetEnd);
     }
+    char* const end = writeUpperHex(line, value, kOffsetDigits);
     std::memcpy(end, kOffsetEnd, sizeof kOffsetEnd);
     return static_cast<int>(end - line) + kLength(kOffsetEnd);
 }
+
+// Composes dump lines in two buffers by turns and copies each line into
+// its string when the next one has been composed. By then the formatter's
+// many small writes into the buffer have settled, and reading the line
+// back (its length, then its bytes) does not wait for them; read at once,
+// every line stalled on them. Flush copies the last line.
+class DumpLineWriter {
+public:
+    // The buffer to compose the next line in (kDumpLineSize characters).
+    char* line() { return m_buffers[m_current]; }
+
+    // The line composed in line() goes to `target`.
+    void emit(StringBase& target) {
+        flush();
+        m_pending = &target;
+        m_current ^= 1;
+    }
+
+    void flush() {
+        if (!m_pending) return;
+        const char* composed = m_buffers[m_current ^ 1];
+        auto length = static_cast<uint32_t>(dumpLineLength(composed));
+#if defined(__GNUC__)
+        // Hides that a line is short: knowing it, the compiler expands the
+        // string's copy into a string instruction that starts slower than
+        // the C library's copy of a line.
+        __asm__("" : "+r"(length));
+#endif
+        m_pending->assign(composed, length);
+        m_pending = nullptr;
+    }
+
+private:
+    char m_buffers[2][kDumpLineSize];
+    int m_current = 0;
+    StringBase* m_pending = nullptr;
+};
 
 }  // namespace
 
@@ -137,17 +183,19 @@ void CVISACall::FormatDataList(StringBase* lines, StringBase& heading, const tBu
     const int room = maxLines == -1 ? std::max(dataLines, 1) : maxLines;
     const auto data = reinterpret_cast<const unsigned char*>(bytes);
 
-    char line[kDumpLineSize];
+    DumpLineWriter writer;
     int used = 0;
     int elements = 0;
     const auto composeLine = [&](int64_t offset, int position, int remaining) {
+        char* line = writer.line();
         WriteOffsetPrefix(line, offset);
         m_formatter->FormatDataLine(type, elementSize, data ? data + position : nullptr, line,
                                     remaining, bytesPerLine, used, elements, nullptr);
     };
 
     composeLine(0, 0, size);
-    lines[0] = line;
+    writer.emit(lines[0]);
+    writer.flush();
     if (used == 0 || elements == 0) {
         lines[0] = "";
         return;
@@ -175,21 +223,22 @@ void CVISACall::FormatDataList(StringBase* lines, StringBase& heading, const tBu
             // Skip to the tail: the remaining lines show the last bytes of
             // the capture, their offsets counted from the end of the value.
             lines[next++] = separator;
-            if (next >= room) return;
+            if (next >= room) break;
             position = size - used * (fullLines - j);
             offset = static_cast<int64_t>(realSize / (used / elements)) -
                      static_cast<int64_t>(elements) * (fullLines - j);
             jumped = true;
         }
         composeLine(offset, position, size - position);
-        lines[next++] = line;
+        writer.emit(lines[next++]);
     }
     if (restLines > 0 && !jumped && next < room) {
         position += used;
         offset += elements;
         composeLine(offset, position, rest);
-        lines[next] = line;
+        writer.emit(lines[next]);
     }
+    writer.flush();
 }
 
 }  // namespace nKoVeskLog210

@@ -14,6 +14,7 @@
 #include "format/BoundedText.h"
 #include "format/CVisaGenericFormat.h"
 #include "format/CharClass.h"
+#include "format/DumpLineText.h"
 #include "format/NumberText.h"
 #include "format/RealFieldText.h"
 
@@ -363,7 +364,7 @@ void CVisaGenericFormat::FormatDataLine(int typeCode, int elementSize,
     const int lineBytes = bytesPerLine < widest ? bytesPerLine : widest;
     const int shown = bytesRemaining < lineBytes ? bytesRemaining : lineBytes;
 
-    const size_t start = strnlen(line, kDumpLineSize);
+    const size_t start = dumpLineLength(line);
     char columns[kColumnsTextSize];
     size_t length;
     if (layout.kind == eLayoutInteger) {
