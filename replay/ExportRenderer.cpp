@@ -8,14 +8,24 @@ void ExportRenderer::Render(uint64_t, IKoVeskCall& record, const CapturedCall&,
     // lines, and print them all.
     int count = record.GetNumberOfLinesToExport(m_use);
     if (count < 0) count = 0;
-    m_lines.clear();
-    m_lines.resize(static_cast<size_t>(count));
+    const auto lines = static_cast<size_t>(count);
+    // The lines of earlier calls are emptied, not made anew: the record's
+    // copies into them reuse their buffers.
+    if (m_lines.size() < lines) m_lines.resize(lines);
+    for (size_t i = 0; i < lines; ++i) m_lines[i].erase();
     record.FormatForOutput(m_lines.data(), count, m_use);
-    for (const StringBase& line : m_lines) {
-        out.Append(line.c_str(), line.length());
+    // The record is done: a dump of millions of lines goes out as it is
+    // appended instead of piling up.
+    for (size_t i = 0; i < lines; ++i) {
+        out.Append(m_lines[i].c_str(), m_lines[i].length());
         out.Append('\n');
+        out.FlushIfFull();
     }
     out.Append('\n');
+    if (m_lines.size() > kKeptLines) {
+        m_lines.clear();
+        m_lines.shrink_to_fit();
+    }
 }
 
 }  // namespace vesk::replay

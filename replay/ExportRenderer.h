@@ -16,8 +16,12 @@ public:
                 OutputBuffer& out) override;
 
 private:
+    // Lines kept from call to call; after a call that needed more, all are
+    // released (a long dump's lines would hold hundreds of megabytes).
+    static constexpr size_t kKeptLines = 4096;
+
     IKoVeskCall::eCallExportUse m_use;
-    std::vector<StringBase> m_lines;  // reused: keeps its capacity
+    std::vector<StringBase> m_lines;  // reused, with their buffers
 };
 
 }  // namespace vesk::replay

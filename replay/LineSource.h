@@ -2,15 +2,17 @@
 //
 // Reads in large blocks into one buffer that is reused for the whole input,
 // so memory stays flat however long the input is; only a single line longer
-// than the buffer makes it grow. Every line handed out is followed by at
+// than the buffer makes it grow, by doubling with realloc (which moves a
+// large block without copying it). Every line handed out is followed by at
 // least kLinePadding readable bytes (the JSON parser reads ahead).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
 #include <string_view>
-#include <vector>
 
 #include "replay/CallParser.h"
 
@@ -39,8 +41,13 @@ private:
     // false when nothing more could be read.
     bool refill();
 
+    struct FreeBuffer {
+        void operator()(char* buffer) const { std::free(buffer); }
+    };
+
     std::FILE* m_input;
-    std::vector<char> m_buffer;  // m_end bytes of data, then padding
+    std::unique_ptr<char, FreeBuffer> m_buffer;  // m_end bytes of data, then padding
+    size_t m_size = 0;                           // bytes allocated
     size_t m_begin = 0;          // first unread byte
     size_t m_end = 0;            // end of the data read
     size_t m_scanned = 0;        // bytes after m_begin known to hold no '\n'

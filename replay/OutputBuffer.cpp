@@ -21,6 +21,7 @@ void OutputBuffer::AppendDecimal(int64_t value) {
 bool OutputBuffer::Flush() {
     if (!m_text.empty()) {
         if (std::fwrite(m_text.data(), 1, m_text.size(), m_output) != m_text.size()) m_failed = true;
+        m_written += m_text.size();
         m_text.clear();
     }
     if (std::fflush(m_output) != 0) m_failed = true;

@@ -3,7 +3,9 @@
 //
 // A renderer appends a call's text only after the plug-in has produced all
 // of it; Mark and Rewind let the replay drop a call's partial text all the
-// same when something fails half-way.
+// same when something fails half-way. A renderer whose plug-in calls are
+// all done may write out a long text as it goes (FlushIfFull): what is
+// written out then stays written.
 #pragma once
 
 #include <cstddef>
@@ -30,12 +32,13 @@ public:
     void Append(char c) { m_text.push_back(c); }
     void AppendDecimal(int64_t value);
 
-    // The position to go back to, and going back to it.
-    size_t Mark() const { return m_text.size(); }
-    void Rewind(size_t mark) { m_text.resize(mark); }
+    // The position to go back to (counted from the first byte ever
+    // appended), and going back to it as far as the text is still held.
+    size_t Mark() const { return m_written + m_text.size(); }
+    void Rewind(size_t mark) { m_text.resize(mark > m_written ? mark - m_written : 0); }
 
     // Writes the buffer out when it holds kFlushSize bytes or more; called
-    // between calls.
+    // between calls, and by a renderer appending a long text.
     void FlushIfFull() {
         if (m_text.size() >= kFlushSize) Flush();
     }
@@ -45,6 +48,7 @@ public:
 private:
     std::FILE* m_output;
     std::string m_text;
+    size_t m_written = 0;  // bytes handed to the stream so far
     bool m_failed = false;
 };
 
