@@ -24,8 +24,9 @@ bool CVISACall::IsBufferInList(const char* name) const {
 
 bool CVISACall::IsMatchingBufferName(const char* first, const char* second) const {
     if (!first || !second) return false;
-    if (std::strcmp(first, second) == 0) return true;
-    return second[0] == '*' && std::strcmp(first, second + 1) == 0;
+    // Most names differ in their first character; only then compare whole.
+    if (first[0] == second[0] && std::strcmp(first, second) == 0) return true;
+    return second[0] == '*' && first[0] == second[1] && std::strcmp(first, second + 1) == 0;
 }
 
 void CVISACall::delBI(tBufferInfo* info) { delete info; }

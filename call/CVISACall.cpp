@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "format/TextPieces.h"
 #include "host/VeskServices.h"
 
 namespace nKoVeskLog210 {
@@ -18,7 +19,6 @@ constexpr int kSingleLevelFunctionGroup = 0x63;
 
 // The hidden parameter that carries a session's resource text.
 constexpr char kHiddenSessionPrefix[] = "dummyses";
-constexpr size_t kHiddenSessionPrefixLength = sizeof(kHiddenSessionPrefix) - 1;
 
 }  // namespace
 
@@ -69,7 +69,7 @@ bool CVISACall::IgnoreParameter(const IKoVeskLogger* logger, int index, bool* sk
     if (!logger) return false;
     const char* name = nullptr;
     logger->GetParamName(index, &name);
-    return name && std::strncmp(name, kHiddenSessionPrefix, kHiddenSessionPrefixLength) == 0;
+    return name && startsWith(name, kHiddenSessionPrefix);
 }
 
 void CVISACall::decrementIndent(int steps) const {

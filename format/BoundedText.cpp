@@ -6,16 +6,6 @@
 
 namespace nKoVeskLog210 {
 
-void BoundedText::append(const char* text, size_t count) noexcept {
-    const size_t fits = count < room() ? count : room();
-    if (fits < count) m_truncated = true;
-    std::memcpy(m_buffer + m_length, text, fits);
-    m_length += fits;
-    m_buffer[m_length] = '\0';
-}
-
-void BoundedText::append(const char* text) noexcept { append(text, std::strlen(text)); }
-
 void BoundedText::appendBlanks(size_t count) noexcept {
     const size_t fits = count < room() ? count : room();
     if (fits < count) m_truncated = true;

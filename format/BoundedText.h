@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace nKoVeskLog210 {
 
@@ -19,8 +20,15 @@ public:
     BoundedText(char* buffer, size_t capacity, size_t length) noexcept
         : m_buffer(buffer), m_capacity(capacity), m_length(length < capacity ? length : capacity - 1) {}
 
-    void append(const char* text, size_t count) noexcept;
-    void append(const char* text) noexcept;
+    // Inline: every piece of every rendering goes through here.
+    void append(const char* text, size_t count) noexcept {
+        const size_t fits = count < room() ? count : room();
+        if (fits < count) m_truncated = true;
+        std::memcpy(m_buffer + m_length, text, fits);
+        m_length += fits;
+        m_buffer[m_length] = '\0';
+    }
+    void append(const char* text) noexcept { append(text, std::strlen(text)); }
     void append(char c) noexcept { append(&c, 1); }
     void appendf(const char* format, ...) noexcept __attribute__((format(printf, 2, 3)));
     // Appends `count` blanks.

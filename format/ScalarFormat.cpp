@@ -87,7 +87,6 @@ constexpr std::array<eScalarKind, kLastTypeCode + 1> kScalarKinds = makeScalarKi
 
 // The hidden parameter logged before a handle names its session.
 const char kSessionParameterPrefix[] = "dummyses";
-constexpr size_t kSessionParameterPrefixLength = sizeof(kSessionParameterPrefix) - 1;
 // In the short form a session text of kSessionCutSize bytes or more shows
 // its first kSessionHeadSize bytes and "...".
 constexpr size_t kSessionCutSize = 28;
@@ -330,7 +329,7 @@ int sessionParameterSize(const IKoVeskLogger* logger, int index) {
     if (index <= 0) return 0;
     const char* name = nullptr;
     logger->GetParamName(index - 1, &name);
-    if (!name || std::strncmp(name, kSessionParameterPrefix, kSessionParameterPrefixLength) != 0) {
+    if (!name || !startsWith(name, kSessionParameterPrefix)) {
         return 0;
     }
     int size = 0;

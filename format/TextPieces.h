@@ -13,6 +13,17 @@
 
 namespace nKoVeskLog210 {
 
+// strncmp(text, prefix, length of prefix) == 0 for a literal prefix, the
+// characters compared inline: the hidden session parameter is looked for
+// before every parameter of every call.
+template <size_t N>
+inline bool startsWith(const char* text, const char (&prefix)[N]) noexcept {
+    for (size_t i = 0; i + 1 < N; ++i) {
+        if (text[i] != prefix[i]) return false;
+    }
+    return true;
+}
+
 // A run of narrow characters that is not terminated in general.
 struct TextPiece {
     const char* text = nullptr;
