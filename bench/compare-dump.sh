@@ -45,8 +45,11 @@ median_seconds() {
 
 xxd_s=$(median_seconds xxd "$work/random.bin")
 dumps=$("$build/bin/dump-file" --repeat "$repeat" "$work/random.bin")
-export_s=$(awk '$1 == "export" { print $2 }' <<<"$dumps")
-page_s=$(awk '$1 == "page" { print $2 }' <<<"$dumps")
+dump_seconds() { awk -v d="$1" -v h="$2" '$1 == d && $2 == h { print $3 }' <<<"$dumps"; }
+export_s=$(dump_seconds export warm)
+export_cold_s=$(dump_seconds export cold)
+page_s=$(dump_seconds page warm)
+page_cold_s=$(dump_seconds page cold)
 replay=("$build/bin/vesk-replay")
 read_s=$(median_seconds "${replay[@]}" --summary --export "$work/one-call.jsonl")
 e2e_export_s=$(median_seconds "${replay[@]}" --export "$work/one-call.jsonl")
@@ -61,6 +64,10 @@ echo "Dump of $mib MiB of random bytes, median of $repeat runs (ratio: xxd's tim
 row "xxd" "$xxd_s"
 row "plug-in export dump (wide, export use 0)" "$export_s"
 row "plug-in page dump (compact)" "$page_s"
+echo "The plug-in's call alone, on a heap that holds the memory of the previous dump;"
+echo "the first run of each in a fresh process, which maps every line's memory anew:"
+row "plug-in export dump, first run" "$export_cold_s"
+row "plug-in page dump, first run" "$page_cold_s"
 echo "End to end through vesk-replay, one call holding those bytes ($(($(stat -c %s "$work/one-call.jsonl") / 1048576)) MiB of JSON), output to /dev/null"
 row "vesk-replay --summary --export (reading only)" "$read_s"
 row "vesk-replay --export" "$e2e_export_s"
