@@ -125,6 +125,7 @@ void ReadHostNames(FuzzInput& input, int apiType) {
                                            : kUnusualWideCharacters[b % 8]);
     }
     CVeskApiInfo* info = CVeskApiInfo::GetVeskApiInfo(static_cast<EKoVeskApiType>(apiType));
+    info->helpFilePath = (control & 32) ? StringBase("visa.chm") : StringBase();
     info->hasValueNames = (control & 8) != 0;
     info->valueNameCallback = (control & 16) ? nullptr : AnswerValueName;
 }

@@ -29,7 +29,8 @@ void ReadLogger(FuzzInput& input, CKOVeskMemoryLogger& logger);
 // Reads whether the host names values of `apiType` itself, and the name it
 // gives (up to beyond the 1024 wide characters it may write, characters
 // the narrow set lacks, and an answer that fills the buffer without a
-// terminator); every other API family is reset to no value names.
+// terminator), and whether the family has a help file; every other API
+// family is reset to no value names and no help file.
 void ReadHostNames(FuzzInput& input, int apiType);
 
 }  // namespace kovesk_fuzz

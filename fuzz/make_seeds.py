@@ -72,8 +72,10 @@ def logger(function=b'viWrite', function_id=0x1234, api=3, success=True,
     return out
 
 
-def host_names(answers=False, names_values=False, fills=False, pattern=b'', length=0):
-    control = (1 if answers else 0) | (6 if fills else 0) | (8 if names_values else 0)
+def host_names(answers=False, names_values=False, fills=False, pattern=b'', length=0,
+               help_file=False):
+    control = ((1 if answers else 0) | (6 if fills else 0) | (8 if names_values else 0)
+               | (32 if help_file else 0))
     return u8(control) + run(pattern) + u16(length)
 
 
@@ -251,6 +253,7 @@ def seeds_records():
         'partial-capture': case(partial_in, logger(params=[status_ok], return_index=0)),
         'attribute-host-names': case(attr_in, attr_out, names=host_names(
             answers=True, names_values=True, pattern=b'NAME_', length=1023), locale=True),
+        'attribute-help': case(attr_in, attr_out, names=host_names(help_file=True)),
         'other-api': case(logger(api=2, function_id=0x6304, params=[param(b'x', 23, u32s(7))]),
                           logger(api=2, params=[param(b'', 23, u32s(70000), kind='null')],
                                  return_index=0, success=False)),
