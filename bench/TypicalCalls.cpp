@@ -122,7 +122,9 @@ void beginCall(std::string& out, const char* function, int id) {
     out += function;
     out += "\",\"id\":";
     appendNumber(out, static_cast<uint64_t>(id));
-    out += ",\"in\":[{\"name\":\"dummysesvi\",\"type\":45,\"text\":";
+    out += ",\"in\":[{\"name\":\"dummysesvi\",\"type\":";
+    appendNumber(out, static_cast<uint64_t>(kCodeText));
+    out += ",\"text\":";
     appendJsonString(out, kResource);
     out += "},";
     appendValueParam(out, "vi", kCodeSession, "u32", kSession);
