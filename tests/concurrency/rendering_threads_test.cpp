@@ -99,12 +99,17 @@ struct CapturedCall {
     CKOVeskMemoryLogger output;
 };
 
-// Four kinds of call: a write on a named session, a failed read of a
-// kilobyte, an attribute named by the host, a partly captured buffer.
-void capture(int kind, CapturedCall& call) {
+// Five kinds of call: a write on a named session, a failed read of a
+// kilobyte, an attribute named by the host, a partly captured buffer, and a
+// call of `otherApiType`, an API family whose host information is made on
+// first use (the host names nothing for it, so its type does not show).
+constexpr int kKinds = 5;
+constexpr int kOtherApiTypes = 100;
+
+void capture(int kind, int otherApiType, CapturedCall& call) {
     CKOVeskMemoryLogger& in = call.input;
     CKOVeskMemoryLogger& out = call.output;
-    switch (kind % 4) {
+    switch (kind) {
     case 0:
         in.SetFunction("viWrite", 0x1234, eKoVeskApiVisa);
         addParam(in, "dummysesvi", 45, textOf("GPIB0::1::INSTR"));
@@ -137,7 +142,7 @@ void capture(int kind, CapturedCall& call) {
         addParam(out, nullptr, 23, wordOf(0x3FFF0085));
         out.SetReturnParamIndex(0);
         break;
-    default: {
+    case 3: {
         in.SetFunction("viMoveOut32", 0x1236, eKoVeskApiVisa);
         addParam(in, "buf", 4, wordOf(0x7000));
         addParam(in, "*buf", 4, Bytes(64, 0x41));
@@ -148,6 +153,14 @@ void capture(int kind, CapturedCall& call) {
         out.SetReturnParamIndex(0);
         break;
     }
+    default:
+        in.SetFunction("otherCall", 0x0102, otherApiType);
+        addParam(in, "attribute", 29, wordOf(0x3FFF001A));
+        addParam(in, "named", 103, Bytes(8, 1));
+        addParam(out, nullptr, 23, wordOf(0xBFFF0015));
+        out.SetFunction("otherCall", 0x0102, otherApiType);
+        out.SetReturnParamIndex(0);
+        break;
     }
 }
 
@@ -156,9 +169,9 @@ void appendLines(std::string& text, const std::vector<StringBase>& lines) {
 }
 
 // Everything the host asks of a record, as one text.
-std::string renderEverything(int kind) {
+std::string renderEverything(int kind, int otherApiType = kOtherApiTypes) {
     CapturedCall call;
-    capture(kind, call);
+    capture(kind, otherApiType, call);
     CProcThreadInfo thread;
     CVISACall record;
     record.InitProcThreadInfo(&thread);
@@ -228,13 +241,17 @@ protected:
 
 TEST_F(RenderingThreadsTest, RecordsRenderedSideBySideMatchTheirRenderingAlone) {
     std::vector<std::string> expected;
-    for (int kind = 0; kind < 4; ++kind) expected.push_back(renderEverything(kind));
+    for (int kind = 0; kind < kKinds; ++kind) expected.push_back(renderEverything(kind));
 
     std::atomic<int> mismatches{0};
     runTogether([&](int t) {
         for (int i = 0; i < kIterations; ++i) {
-            const int kind = (t + i) % 4;
-            if (renderEverything(kind) != expected[static_cast<size_t>(kind)]) ++mismatches;
+            const int kind = (t + i) % kKinds;
+            // Every thread brings API families the host has not seen yet.
+            const int otherApiType = kOtherApiTypes + 1 + t * kIterations + i;
+            if (renderEverything(kind, otherApiType) != expected[static_cast<size_t>(kind)]) {
+                ++mismatches;
+            }
         }
     });
     EXPECT_EQ(mismatches.load(), 0);
