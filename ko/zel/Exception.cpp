@@ -46,11 +46,3 @@ KO_ZEL_DEFINE_EXCEPTION_WITH_MESSAGE(InvalidOperation2, InvalidOperation,
 #undef KO_ZEL_DEFINE_EXCEPTION_WITH_MESSAGE
 
 }  // namespace ko::zel::exception
-
-namespace ko::zel::detail {
-
-void ThrowStringOffsetOutOfRange(int32_t line, const char* file) {
-    throw exception::OutOfRange2("String offset out of range", line, file);
-}
-
-}  // namespace ko::zel::detail
