@@ -1,27 +1,31 @@
 // Fuzz target: the capture reader of vesk-replay. The input is a capture:
-// parsed whole as one line, then read line by line as the program reads a
-// file, and every call that parses is rendered through a call record as the
-// program renders it (descriptions and an export).
+// parsed whole as one line (its call rendered through a record), then
+// replayed as the program replays a file: the program's own loop over the
+// capture reader, in one of its output modes (chosen by the input's length,
+// so that the capture itself is not changed to choose it), with the plug-in
+// linked in instead of loaded.
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "call/CVISACall.h"
 #include "entry/VeskEntryPoints.h"
 #include "fuzz/FuzzHost.h"
 #include "fuzz/FuzzSupport.h"
 #include "replay/CallParser.h"
-#include "replay/CaptureReader.h"
+#include "replay/ExportRenderer.h"
+#include "replay/ListRenderer.h"
+#include "replay/OutputBuffer.h"
+#include "replay/PagesRenderer.h"
+#include "replay/Replay.h"
+#include "replay/XmlRenderer.h"
 
 namespace kovesk_fuzz {
 namespace {
 
 using vesk::replay::CallParser;
-using vesk::replay::CaptureReader;
 using vesk::replay::CapturedCall;
-
-// Calls of one input rendered at most; the rest are only read.
-constexpr int kMaxRenderedCalls = 16;
 
 struct RecordDeleter {
     void operator()(IKoVeskCall* record) const { delete record; }
@@ -66,29 +70,66 @@ void ParseAsOneLine(const uint8_t* data, size_t size) {
     }
 }
 
-// Line by line, as the program reads a file. A reader holds a large line
-// buffer, so only inputs of more than one line are read again this way.
-void ReadLines(const uint8_t* data, size_t size) {
-    if (size == 0 || !std::memchr(data, '\n', size)) return;
-    std::FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "r");
-    if (!file) return;
-    CaptureReader reader(file);
-    int rendered = 0;
-    uint64_t lastCall = 0;
-    for (;;) {
-        const CaptureReader::eResult result = reader.Next();
-        if (result == CaptureReader::eResult::eEnd) break;
-        FUZZ_CHECK(reader.CallNumber() == lastCall + 1);
-        lastCall = reader.CallNumber();
-        if (result == CaptureReader::eResult::eBadCall) {
-            FUZZ_CHECK(!reader.Error().empty());
-        } else if (result == CaptureReader::eResult::eCall && rendered < kMaxRenderedCalls) {
-            Render(reader.Call());
-            ++rendered;
+// The call lines of a capture as the reader counts them: every line that
+// holds anything but blanks, tabs and carriage returns.
+uint64_t CountCallLines(const uint8_t* data, size_t size) {
+    uint64_t calls = 0;
+    bool blank = true;
+    for (size_t i = 0; i <= size; ++i) {
+        if (i == size || data[i] == '\n') {
+            if (!blank) ++calls;
+            blank = true;
+        } else if (data[i] != ' ' && data[i] != '\t' && data[i] != '\r') {
+            blank = false;
         }
     }
-    FUZZ_CHECK(!reader.ReadFailed());
-    std::fclose(file);
+    return calls;
+}
+
+const vesk::replay::PluginEntryPoints& LinkedEntryPoints() {
+    static const vesk::replay::PluginEntryPoints entryPoints = {
+        VeskNewCall,
+        VeskVV_Input_GetParamData,
+        VeskVV_Input_GetButtonData,
+        VeskVV_Input_OnHelpEvent,
+        VeskVV_Input_OnHelpAttr,
+        VeskVV_Output_GetParamData,
+        VeskVV_Output_GetRetvalData,
+        VeskVV_Buffer_GetParamData,
+        VeskVV_Buffer_GetBufferData,
+    };
+    return entryPoints;
+}
+
+std::unique_ptr<vesk::replay::Renderer> MakeRenderer(size_t choice) {
+    switch (choice % 6) {
+    case 0: return std::make_unique<vesk::replay::ListRenderer>();
+    case 1: return std::make_unique<vesk::replay::ExportRenderer>(IKoVeskCall::eExportUseText);
+    case 2: return std::make_unique<vesk::replay::ExportRenderer>(IKoVeskCall::eExportUseQuoted);
+    case 3: return std::make_unique<vesk::replay::ExportRenderer>(IKoVeskCall::eExportUseLimited);
+    case 4: return std::make_unique<vesk::replay::XmlRenderer>();
+    default: return std::make_unique<vesk::replay::PagesRenderer>(LinkedEntryPoints());
+    }
+}
+
+// The program's loop over the capture, its output and diagnostics thrown
+// away; every call line is counted and either rendered or reported.
+void Replay(const uint8_t* data, size_t size) {
+    if (size == 0) return;
+    static std::FILE* const discard = std::fopen("/dev/null", "w");
+    FUZZ_CHECK(discard != nullptr);
+    std::FILE* input = fmemopen(const_cast<uint8_t*>(data), size, "r");
+    if (!input) return;
+    // As in the program, the output outlives the renderer, which may still
+    // write to it while it is destroyed.
+    vesk::replay::OutputBuffer out(discard);
+    const std::unique_ptr<vesk::replay::Renderer> renderer = MakeRenderer(size);
+    vesk::replay::Replay replay(LinkedEntryPoints(), *renderer, out, discard);
+    const vesk::replay::ReplayResult result = replay.Run(input, "capture");
+    std::fclose(input);
+    FUZZ_CHECK(!result.readFailed);
+    FUZZ_CHECK(result.calls == CountCallLines(data, size));
+    FUZZ_CHECK(result.rendered + result.skipped == result.calls);
 }
 
 }  // namespace
@@ -96,7 +137,7 @@ void ReadLines(const uint8_t* data, size_t size) {
 void RunOneInput(const uint8_t* data, size_t size) {
     SetUpHostOnce();
     ParseAsOneLine(data, size);
-    ReadLines(data, size);
+    Replay(data, size);
 }
 
 }  // namespace kovesk_fuzz
