@@ -85,6 +85,6 @@ TEST(ExceptionTest, SourceLocation) {
     } catch (const ex::Exception& caught) {
         EXPECT_GT(caught.line(), 0);
         ASSERT_NE(nullptr, caught.file());
-        EXPECT_NE(nullptr, std::strstr(caught.file(), "exception_test.cpp"));
+        EXPECT_NE(nullptr, std::strstr(caught.file(), "Exception_test.cpp"));
     }
 }
