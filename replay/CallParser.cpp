@@ -280,7 +280,9 @@ private:
         const tParamKeyInfo* valueKey = nullptr;
         const unsigned char* data = nullptr;
         size_t count = 0;
-        unsigned char scalar[8] = {};
+        // Holds a typed value's bytes; only the `count` written are read, so
+        // it is not cleared (this is made anew for every parameter).
+        unsigned char scalar[8];
         bool hasSize = false;
         int32_t size = 0;
         bool truncated = false;
@@ -290,19 +292,19 @@ private:
     };
 
     bool parseCall(ondemand::object& object, CapturedCall& call);
-    bool parseOutput(ondemand::value value, CapturedCall& call, int& returnIndex,
+    bool parseOutput(ondemand::value& value, CapturedCall& call, int& returnIndex,
                      bool& hasReturnIndex);
-    bool parseParams(ondemand::value value, CKOVeskMemoryLogger& logger, eSection section);
-    bool parseParam(ondemand::value value, CKOVeskMemoryLogger& logger);
-    bool parseParamKey(const tParamKeyInfo& info, ondemand::value value, tParamFields& fields);
-    bool parseValueKey(const tParamKeyInfo& info, ondemand::value value, tParamFields& fields);
+    bool parseParams(ondemand::value& value, CKOVeskMemoryLogger& logger, eSection section);
+    bool parseParam(ondemand::value& value, CKOVeskMemoryLogger& logger);
+    bool parseParamKey(const tParamKeyInfo& info, ondemand::value& value, tParamFields& fields);
+    bool parseValueKey(const tParamKeyInfo& info, ondemand::value& value, tParamFields& fields);
     bool addParam(const tParamFields& fields, CKOVeskMemoryLogger& logger);
 
-    bool readInteger(ondemand::value value, std::string_view key, tRange range, tInteger& out);
-    bool readInt32(ondemand::value value, std::string_view key, tRange range, int32_t& out);
-    bool readBool(ondemand::value value, std::string_view key, bool& out);
-    bool readString(ondemand::value value, std::string_view key, std::string_view& out);
-    bool readReal(ondemand::value value, std::string_view key, bool single, double& out);
+    bool readInteger(ondemand::value& value, std::string_view key, tRange range, tInteger& out);
+    bool readInt32(ondemand::value& value, std::string_view key, tRange range, int32_t& out);
+    bool readBool(ondemand::value& value, std::string_view key, bool& out);
+    bool readString(ondemand::value& value, std::string_view key, std::string_view& out);
+    bool readReal(ondemand::value& value, std::string_view key, bool single, double& out);
     bool decodeHex(std::string_view text, std::string_view key);
 
     // Failures. Each writes the message, prefixed with the current place.
@@ -370,7 +372,7 @@ bool CallParser::Impl::failRange(std::string_view key, std::string_view token, t
 
 // --- scalar readers ------------------------------------------------------------
 
-bool CallParser::Impl::readInteger(ondemand::value value, std::string_view key, tRange range,
+bool CallParser::Impl::readInteger(ondemand::value& value, std::string_view key, tRange range,
                                    tInteger& out) {
     // The common case first; anything else is looked at again below to say
     // what is wrong with it.
@@ -403,7 +405,7 @@ bool CallParser::Impl::readInteger(ondemand::value value, std::string_view key, 
     return true;
 }
 
-bool CallParser::Impl::readInt32(ondemand::value value, std::string_view key, tRange range,
+bool CallParser::Impl::readInt32(ondemand::value& value, std::string_view key, tRange range,
                                  int32_t& out) {
     tInteger integer;
     if (!readInteger(value, key, range, integer)) return false;
@@ -411,7 +413,7 @@ bool CallParser::Impl::readInt32(ondemand::value value, std::string_view key, tR
     return true;
 }
 
-bool CallParser::Impl::readBool(ondemand::value value, std::string_view key, bool& out) {
+bool CallParser::Impl::readBool(ondemand::value& value, std::string_view key, bool& out) {
     if (!value.get_bool().get(out)) return true;
     ondemand::json_type type;
     if (auto code = value.type().get(type)) return failJson(code);
@@ -420,7 +422,7 @@ bool CallParser::Impl::readBool(ondemand::value value, std::string_view key, boo
     return true;
 }
 
-bool CallParser::Impl::readString(ondemand::value value, std::string_view key,
+bool CallParser::Impl::readString(ondemand::value& value, std::string_view key,
                                   std::string_view& out) {
     if (!value.get_string().get(out)) return true;
     ondemand::json_type type;
@@ -430,7 +432,7 @@ bool CallParser::Impl::readString(ondemand::value value, std::string_view key,
     return true;
 }
 
-bool CallParser::Impl::readReal(ondemand::value value, std::string_view key, bool single,
+bool CallParser::Impl::readReal(ondemand::value& value, std::string_view key, bool single,
                                 double& out) {
     ondemand::json_type type;
     if (auto code = value.type().get(type)) return failJson(code);
@@ -510,7 +512,7 @@ bool CallParser::Impl::decodeHex(std::string_view text, std::string_view key) {
 
 // --- parameters ----------------------------------------------------------------
 
-bool CallParser::Impl::parseValueKey(const tParamKeyInfo& info, ondemand::value value,
+bool CallParser::Impl::parseValueKey(const tParamKeyInfo& info, ondemand::value& value,
                                      tParamFields& fields) {
     if (fields.valueKey) {
         return fail({}, "more than one value key (\"%.*s\" and \"%.*s\")",
@@ -590,7 +592,7 @@ bool CallParser::Impl::parseValueKey(const tParamKeyInfo& info, ondemand::value 
     return true;
 }
 
-bool CallParser::Impl::parseParamKey(const tParamKeyInfo& info, ondemand::value value,
+bool CallParser::Impl::parseParamKey(const tParamKeyInfo& info, ondemand::value& value,
                                      tParamFields& fields) {
     const std::string_view key = info.name;
     switch (info.key) {
@@ -646,7 +648,7 @@ bool CallParser::Impl::addParam(const tParamFields& fields, CKOVeskMemoryLogger&
     return true;
 }
 
-bool CallParser::Impl::parseParam(ondemand::value value, CKOVeskMemoryLogger& logger) {
+bool CallParser::Impl::parseParam(ondemand::value& value, CKOVeskMemoryLogger& logger) {
     ondemand::json_type type;
     if (auto code = value.type().get(type)) return failJson(code);
     if (type != ondemand::json_type::object) return failType({}, value, "an object");
@@ -668,14 +670,17 @@ bool CallParser::Impl::parseParam(ondemand::value value, CKOVeskMemoryLogger& lo
                         info->name.data());
         }
         seen |= bit;
-        ondemand::value fieldValue;
-        if (auto code = field.value().get(fieldValue)) return failJson(code);
-        if (!parseParamKey(*info, fieldValue, fields)) return false;
+        // The value is used where simdjson made it: a copy into a value of
+        // our own is written field by field and read back whole, and the
+        // processor stalls on that for every key of every parameter.
+        auto fieldValue = field.value();
+        if (auto code = fieldValue.error()) return failJson(code);
+        if (!parseParamKey(*info, fieldValue.value_unsafe(), fields)) return false;
     }
     return addParam(fields, logger);
 }
 
-bool CallParser::Impl::parseParams(ondemand::value value, CKOVeskMemoryLogger& logger,
+bool CallParser::Impl::parseParams(ondemand::value& value, CKOVeskMemoryLogger& logger,
                                    eSection section) {
     ondemand::json_type type;
     if (auto code = value.type().get(type)) return failJson(code);
@@ -687,9 +692,8 @@ bool CallParser::Impl::parseParams(ondemand::value value, CKOVeskMemoryLogger& l
     m_section = section;
     m_paramIndex = 0;
     for (auto element : array) {
-        ondemand::value param;
-        if (auto code = element.get(param)) return failJson(code);
-        if (!parseParam(param, logger)) return false;
+        if (auto code = element.error()) return failJson(code);
+        if (!parseParam(element.value_unsafe(), logger)) return false;
         ++m_paramIndex;
     }
     m_section = outer;
@@ -698,7 +702,7 @@ bool CallParser::Impl::parseParams(ondemand::value value, CKOVeskMemoryLogger& l
 
 // --- the call --------------------------------------------------------------------
 
-bool CallParser::Impl::parseOutput(ondemand::value value, CapturedCall& call, int& returnIndex,
+bool CallParser::Impl::parseOutput(ondemand::value& value, CapturedCall& call, int& returnIndex,
                                    bool& hasReturnIndex) {
     ondemand::json_type type;
     if (auto code = value.type().get(type)) return failJson(code);
@@ -711,8 +715,9 @@ bool CallParser::Impl::parseOutput(ondemand::value value, CapturedCall& call, in
     for (auto field : object) {
         std::string_view key;
         if (auto code = readKey(field, key)) return failJson(code);
-        ondemand::value fieldValue;
-        if (auto code = field.value().get(fieldValue)) return failJson(code);
+        auto fieldResult = field.value();
+        if (auto code = fieldResult.error()) return failJson(code);
+        ondemand::value& fieldValue = fieldResult.value_unsafe();
         bool* seen = key == "params"     ? &seenParams
                      : key == "ret"      ? &seenRet
                      : key == "ok"       ? &seenOk
@@ -757,8 +762,9 @@ bool CallParser::Impl::parseCall(ondemand::object& object, CapturedCall& call) {
     for (auto field : object) {
         std::string_view key;
         if (auto code = readKey(field, key)) return failJson(code);
-        ondemand::value value;
-        if (auto code = field.value().get(value)) return failJson(code);
+        auto valueResult = field.value();
+        if (auto code = valueResult.error()) return failJson(code);
+        ondemand::value& value = valueResult.value_unsafe();
         bool* seen = key == "function" ? &seenFunction
                      : key == "id"     ? &seenId
                      : key == "api"    ? &seenApi
