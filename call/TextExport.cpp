@@ -6,7 +6,6 @@
 
 #include "call/CVISACall.h"
 #include "call/RecordLimits.h"
-#include "format/DumpLineText.h"
 #include "format/NumberText.h"
 #include "host/VeskServices.h"
 
@@ -67,14 +66,7 @@ public:
     void flush() {
         if (!m_pending) return;
         const char* composed = m_buffers[m_current ^ 1];
-        auto length = static_cast<uint32_t>(dumpLineLength(composed));
-#if defined(__GNUC__)
-        // Hides that a line is short: knowing it, the compiler expands the
-        // string's copy into a string instruction that starts slower than
-        // the C library's copy of a line.
-        __asm__("" : "+r"(length));
-#endif
-        m_pending->assign(composed, length);
+        m_pending->assign(composed, static_cast<uint32_t>(strnlen(composed, kDumpLineSize)));
         m_pending = nullptr;
     }
 

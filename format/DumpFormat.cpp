@@ -14,7 +14,6 @@
 #include "format/BoundedText.h"
 #include "format/CVisaGenericFormat.h"
 #include "format/CharClass.h"
-#include "format/DumpLineText.h"
 #include "format/NumberText.h"
 #include "format/RealFieldText.h"
 
@@ -248,38 +247,6 @@ bool writeFullByteLine(char* text, char* ascii, const unsigned char* data, int c
 #endif
 }
 
-// The line nearly every dump is made of: a whole line of bytes (16 wide, 8
-// compact) behind the caller's short prefix, in a locale that prints
-// exactly 0x20 to 0x7E. Writes it, as the general path below would, and
-// returns true; false, with nothing written, for any other line.
-bool writeWholeByteLine(char* line, const unsigned char* data, int bytesRemaining,
-                        int bytesPerLine) {
-#if defined(__SSE2__)
-    if ((bytesPerLine != kWideBytesPerLine && bytesPerLine != kCompactBytesPerLine) ||
-        bytesRemaining < bytesPerLine)
-        return false;
-    const size_t start = dumpLineLength(line);
-    if (start + kIntegerColumnsTextSize >= kDumpLineSize) return false;
-    const CharClassTable classes;
-    if (!classes.printsExactlyAscii()) return false;
-    char* const text = line + start;
-    std::memcpy(text, kBlankRow.chars, sizeof kBlankRow.chars);
-    char* const ascii = text + 3 * bytesPerLine + 1;
-    if (bytesPerLine == kWideBytesPerLine)
-        writeFullByteLine<kWideBytesPerLine>(text, ascii, data);
-    else
-        writeFullByteLine<kCompactBytesPerLine>(text, ascii, data);
-    ascii[bytesPerLine] = '\0';
-    return true;
-#else
-    (void)line;
-    (void)data;
-    (void)bytesRemaining;
-    (void)bytesPerLine;
-    return false;
-#endif
-}
-
 // Columns of `elements` integers of type T from `data`, blank columns up to
 // `columns`, a blank and the ASCII column of the bytes shown. Each column is
 // the element's digits and sizeof(T) blanks, as the column formats print.
@@ -385,12 +352,6 @@ void CVisaGenericFormat::FormatDataLine(int typeCode, int elementSize,
     bytesUsed = 0;
     elementsUsed = 0;
     const tDumpLayout layout = dumpLayoutOf(typeCode);
-    if (layout.kind == eLayoutInteger && layout.width == 1 && data && line &&
-        writeWholeByteLine(line, data, bytesRemaining, bytesPerLine)) {
-        bytesUsed = bytesPerLine;
-        elementsUsed = bytesPerLine;
-        return;
-    }
     if (layout.kind == eLayoutNone || !data || !line || bytesRemaining <= 0 ||
         bytesPerLine <= 0)
         return;
@@ -402,7 +363,7 @@ void CVisaGenericFormat::FormatDataLine(int typeCode, int elementSize,
     const int lineBytes = bytesPerLine < widest ? bytesPerLine : widest;
     const int shown = bytesRemaining < lineBytes ? bytesRemaining : lineBytes;
 
-    const size_t start = dumpLineLength(line);
+    const size_t start = strnlen(line, kDumpLineSize);
     char columns[kColumnsTextSize];
     size_t length;
     if (layout.kind == eLayoutInteger) {
