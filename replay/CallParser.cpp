@@ -79,16 +79,6 @@ constexpr tParamKeyIndex makeParamKeyIndex() {
 
 constexpr tParamKeyIndex kParamKeyIndex = makeParamKeyIndex();
 
-// a == b for keys of a few characters, compared inline rather than through
-// a call to memcmp.
-bool equalShort(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i]) return false;
-    }
-    return true;
-}
-
 // The entry of `key`, null for an unknown key. Parameters are the bulk of a
 // capture: the first character leaves one to four entries to compare.
 const tParamKeyInfo* findParamKey(std::string_view key) {
@@ -97,7 +87,7 @@ const tParamKeyInfo* findParamKey(std::string_view key) {
     for (uint32_t candidates = kParamKeyIndex.byFirstCharacter[static_cast<unsigned char>(key[0])];
          candidates != 0; candidates &= candidates - 1) {
         const tParamKeyInfo& info = kParamKeys[__builtin_ctz(candidates)];
-        if (equalShort(info.name, key)) return &info;
+        if (info.name == key) return &info;
     }
     return nullptr;
 }
