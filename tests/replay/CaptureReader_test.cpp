@@ -1,153 +1,170 @@
-// Reading a capture: lines, line numbers, call numbers and streaming.
+// Reading a capture: bad lines, line and call numbers, streaming.
 #include "replay/CaptureReader.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace vesk::replay {
 namespace {
 
-// A FILE* over a copy of `text` (fmemopen), closed by the deleter.
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-class MemoryFile {
-public:
-    explicit MemoryFile(std::string text) : m_text(std::move(text)) {
-        // fmemopen of zero bytes fails; an empty input is a FILE at its end.
-        m_file.reset(m_text.empty() ? std::tmpfile()
-                                    : fmemopen(m_text.data(), m_text.size(), "r"));
+// A temporary file holding `text`, read from its start.
+struct MemoryFile {
+    explicit MemoryFile(const std::string& text) {
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::rewind(file);
     }
-    std::FILE* get() const { return m_file.get(); }
-
-private:
-    std::string m_text;
-    File m_file;
+    ~MemoryFile() { std::fclose(file); }
+    std::FILE* file = std::tmpfile();
 };
 
-constexpr char kGoodCall[] = R"({"function":"viClose","in":[]})";
+// A line whose only input parameter is of type 1 with `keys`; one whose output has `keys`.
+std::string P(const std::string& keys) { return R"({"function":"f","in":[{"type":1,)" + keys + "}]}"; }
+std::string O(const std::string& keys) { return R"({"function":"f","in":[],"out":{)" + keys + "}}"; }
 
-struct tRead {
-    CaptureReader::eResult result;
-    uint64_t line;
-    uint64_t call;
-};
+// --- bad lines ---------------------------------------------------------------------
+// Every class of bad line, with its exact message (naming the key, so the
+// user finds the typo at once) and line number.
 
-std::vector<tRead> readAll(std::FILE* input, bool parse = true) {
-    CaptureReader reader(input);
-    std::vector<tRead> reads;
-    for (;;) {
-        const CaptureReader::eResult result = reader.Next(parse);
-        if (result == CaptureReader::eResult::eEnd) break;
-        reads.push_back({result, reader.LineNumber(), reader.CallNumber()});
+using tErrorCase = std::pair<std::string, std::string>;  // line, message
+
+std::vector<tErrorCase> errorCases() {
+    const std::string kReal = R"(expected a number, "nan", "inf" or "-inf", got )";
+    std::vector<tErrorCase> cases = {
+        // invalid JSON, or JSON that is no call object
+        {"not json", "invalid JSON: Problem while parsing an atom starting with the letter 'n'"},
+        {R"({"function":"f","in":[])",
+         "invalid JSON: JSON document ended early in the middle of an object or array."},
+        {R"({"function":"f","in":[]}})", "invalid JSON: unexpected content after the call object"},
+        {"{\"function\":\"\xFF\",\"in\":[]}", "invalid JSON: The input is not valid UTF-8"},
+        {"[1,2]", "expected a call object, got an array"},
+        // missing, unknown and duplicate keys
+        {R"({"in":[]})", R"(missing required key "function")"},
+        {R"({"function":"f"})", R"(missing required key "in")"},
+        {O(R"("params":[{"type":1},{"u8":1}])"), R"(out.params[1]: missing required key "type")"},
+        {R"({"fuction":"f","in":[]})", R"(unknown key "fuction")"},
+        {P(R"("u24":1)"), R"(in[0]: unknown key "u24")"},
+        {O(R"("param":[])"), R"(out: unknown key "param")"},
+        {R"({"function":"f","function":"g","in":[]})", R"(duplicate key "function")"},
+        // wrong types
+        {R"({"function":5,"in":[]})", "function: expected a string, got a number"},
+        {R"({"function":"f","id":"1","in":[]})", "id: expected an integer, got a string"},
+        {R"({"function":"f","in":{}})", "in: expected an array, got an object"},
+        {R"({"function":"f","in":[],"out":null})", "out: expected an object, got null"},
+        {O(R"("ok":1)"), "out.ok: expected a boolean, got a number"},
+        {P(R"("hex":[])"), "in[0].hex: expected a string, got an array"},
+        {P(R"("u8":1.5)"), "in[0].u8: expected an integer, got 1.5"},
+        {P(R"("f32":"x")"), "in[0].f32: " + kReal + R"("x")"},
+        {P(R"("f64":"NaN")"), "in[0].f64: " + kReal + R"("NaN")"},
+        {P(R"("f64":true)"), "in[0].f64: " + kReal + "a boolean"},
+        // out-of-range values besides the integer value keys' (below)
+        {P(R"("f32":1e39)"), "in[0].f32: 1e39 is out of range of a 32-bit real"},
+        {P(R"("f64":1e400)"), "in[0].f64: 1e400 is out of range of a 64-bit real"},
+        {R"({"function":"f","id":2147483648,"in":[]})",
+         "id: 2147483648 is out of range -2147483648..2147483647"},
+        {P(R"("size":-1)"), "in[0].size: -1 is out of range 0..2147483647"},
+        {O(R"("ret":-2)"), "out.ret: -2 is out of range -1..-1 (the output has 0 parameters)"},
+        // bad hex, size mismatch, more than one value key
+        {P(R"("hex":"0G")"), "in[0].hex: bad hex: 'G' at character 2 is not a hexadecimal digit"},
+        {P(R"("hex":"ABC")"), "in[0].hex: bad hex: odd number of hexadecimal digits"},
+        {P(R"("hex":"A B")"), "in[0].hex: bad hex: blank inside the digit pair at character 1"},
+        {P(R"("u32":1,"size":2)"), R"(in[0]: size 2 does not match the 4 bytes of "u32")"},
+        {P(R"("hex":"00","text":"a")"), R"(in[0]: more than one value key ("hex" and "text"))"},
+    };
+    // Each integer value key, one past either end of its range.
+    const char* const kRanges[][4] = {
+        {"u8", "-1", "256", "0..255"},
+        {"u16", "-1", "65536", "0..65535"},
+        {"u32", "-1", "4294967296", "0..4294967295"},
+        {"u64", "-1", "18446744073709551616", "0..18446744073709551615"},
+        {"i8", "-129", "128", "-128..127"},
+        {"i16", "-32769", "32768", "-32768..32767"},
+        {"i32", "-2147483649", "2147483648", "-2147483648..2147483647"},
+        {"i64", "-9223372036854775809", "9223372036854775808",
+         "-9223372036854775808..9223372036854775807"},
+    };
+    for (const auto& r : kRanges) {
+        for (const std::string value : {r[1], r[2]}) {
+            const std::string key = r[0];
+            cases.push_back({P('"' + key + "\":" + value),
+                             "in[0]." + key + ": " + value + " is out of range " + r[3]});
+        }
     }
-    return reads;
+    return cases;
 }
 
-constexpr auto kCall = CaptureReader::eResult::eCall;
-constexpr auto kBad = CaptureReader::eResult::eBadCall;
-constexpr auto kSkipped = CaptureReader::eResult::eSkipped;
-
-bool operator==(const tRead& a, const tRead& b) {
-    return a.result == b.result && a.line == b.line && a.call == b.call;
-}
-
-void PrintTo(const tRead& read, std::ostream* out) {
-    *out << "{" << static_cast<int>(read.result) << ", line " << read.line << ", call "
-         << read.call << "}";
+// The lines go through one reader, an empty line after each, so the line
+// numbers count the empty lines and the call numbers count the bad calls.
+TEST(CaptureReaderTest, BadLinesGiveTheirMessageAndLineNumber) {
+    const std::vector<tErrorCase> cases = errorCases();
+    std::string text;
+    for (const tErrorCase& c : cases) text += c.first + "\n\n";
+    MemoryFile file(text);
+    CaptureReader reader(file.file);
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].first);
+        EXPECT_EQ(reader.Next(), CaptureReader::eResult::eBadCall);
+        EXPECT_EQ(reader.Error(), cases[i].second);
+        EXPECT_EQ(reader.LineNumber(), 2 * i + 1);
+        EXPECT_EQ(reader.CallNumber(), i + 1);
+    }
+    EXPECT_EQ(reader.Next(), CaptureReader::eResult::eEnd);
 }
 
 // --- numbering ---------------------------------------------------------------------
-// Line numbers count every line; call numbers count the non-empty ones,
-// bad lines included, so that a call number always names the same line.
-
-TEST(CaptureReaderTest, EmptyInputHasNoCalls) {
-    MemoryFile file("");
-    EXPECT_TRUE(readAll(file.get()).empty());
-}
-
-TEST(CaptureReaderTest, EmptyAndBlankLinesAreNotCalls) {
-    const std::string text = std::string("\n") + kGoodCall + "\n\n  \t\n" + "oops\n" + kGoodCall +
-                             "\n\n";
-    MemoryFile file(text);
-    const std::vector<tRead> expected = {{kCall, 2, 1}, {kBad, 5, 2}, {kCall, 6, 3}};
-    EXPECT_EQ(readAll(file.get()), expected);
-}
-
-TEST(CaptureReaderTest, CarriageReturnsBeforeLineBreaksAreDropped) {
-    const std::string text = std::string(kGoodCall) + "\r\n\r\n" + kGoodCall + "\r\n";
-    MemoryFile file(text);
-    const std::vector<tRead> expected = {{kCall, 1, 1}, {kCall, 3, 2}};
-    EXPECT_EQ(readAll(file.get()), expected);
-}
-
-TEST(CaptureReaderTest, LastLineWithoutLineBreakIsRead) {
-    const std::string text = std::string(kGoodCall) + "\n" + kGoodCall;
-    MemoryFile file(text);
-    const std::vector<tRead> expected = {{kCall, 1, 1}, {kCall, 2, 2}};
-    EXPECT_EQ(readAll(file.get()), expected);
-}
-
-TEST(CaptureReaderTest, UnparsedLinesAreCountedAsCalls) {
-    const std::string text = std::string(kGoodCall) + "\n\nnot json\n" + kGoodCall + "\n";
-    MemoryFile file(text);
-    const std::vector<tRead> expected = {{kSkipped, 1, 1}, {kSkipped, 3, 2}, {kSkipped, 4, 3}};
-    EXPECT_EQ(readAll(file.get(), false), expected);
-}
-
-TEST(CaptureReaderTest, ErrorsNameTheLine) {
-    MemoryFile file(std::string(kGoodCall) + "\n" + R"({"function":"f","in":[{"type":1,"u8":999}]})" + "\n");
-    CaptureReader reader(file.get());
-    EXPECT_EQ(reader.Next(), kCall);
-    EXPECT_EQ(reader.Next(), kBad);
-    EXPECT_EQ(reader.LineNumber(), 2u);
-    EXPECT_EQ(reader.Error(), "in[0].u8: 999 is out of range 0..255");
-    EXPECT_EQ(reader.Next(), CaptureReader::eResult::eEnd);
-    EXPECT_FALSE(reader.ReadFailed());
+// Line numbers count every line; empty and blank lines are no calls; call
+// numbers count the rest, bad or unparsed, so a call number always names
+// the same line. "\r" before "\n" is dropped; the last line needs no "\n".
+TEST(CaptureReaderTest, LineAndCallNumbers) {
+    const std::string good = R"({"function":"viClose","in":[]})";
+    const struct {
+        std::string text;
+        bool parse;
+        const char* expected;  // per call: result (C/B/S), line and call number
+    } cases[] = {
+        {"", true, ""},
+        {"\n" + good + "\n\n  \t\noops\n" + good + "\n\n", true, "C2:1 B5:2 C6:3 "},
+        {good + "\r\n\r\n" + good, true, "C1:1 C3:2 "},
+        {good + "\n\nnot json\n" + good + "\n", false, "S1:1 S3:2 S4:3 "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        MemoryFile file(c.text);
+        CaptureReader reader(file.file);
+        std::string reads;
+        for (CaptureReader::eResult r; (r = reader.Next(c.parse)) != CaptureReader::eResult::eEnd;) {
+            reads += "CBS"[static_cast<int>(r)] + std::to_string(reader.LineNumber()) + ":" +
+                     std::to_string(reader.CallNumber()) + " ";
+        }
+        EXPECT_EQ(reads, c.expected);
+    }
 }
 
 // --- streaming ------------------------------------------------------------------------
-// The input is read in blocks: lines that straddle a block boundary, and a
-// line longer than a block, must arrive whole.
-
-TEST(CaptureReaderTest, LinesStraddlingReadBlocksArriveWhole) {
+// The input is read in blocks: lines of every length, so that they straddle
+// block boundaries everywhere, and one line of 1.5 blocks, must arrive whole.
+TEST(CaptureReaderTest, LinesArriveWholeAcrossReadBlocks) {
+    std::vector<std::string> names;
     std::string text;
-    uint64_t lines = 0;
     while (text.size() < 3 * LineSource::kReadSize) {
-        // Lines of varying length, so that boundaries fall everywhere.
-        text += R"({"function":"f)" + std::string(lines % 97, 'x') + R"(","in":[]})" + "\n";
-        ++lines;
+        names.push_back("f" + std::string(names.size() % 97, 'x'));
+        text += R"({"function":")" + names.back() + R"(","in":[]})" + "\n";
+        if (names.size() == 100) {
+            names.push_back("big");
+            text += R"({"function":"big","in":[{"type":42,"hex":")" +
+                    std::string(3 * LineSource::kReadSize, 'A') + "\"}]}\n";
+        }
     }
     MemoryFile file(text);
-    CaptureReader reader(file.get());
-    for (uint64_t n = 0; n < lines; ++n) {
-        ASSERT_EQ(reader.Next(), kCall) << "line " << n + 1 << ": " << reader.Error();
-        ASSERT_EQ(std::string(reader.Call().input.GetFunctionName()),
-                  "f" + std::string(n % 97, 'x'));
+    CaptureReader reader(file.file);
+    for (const std::string& name : names) {
+        ASSERT_EQ(reader.Next(), CaptureReader::eResult::eCall) << name << ": " << reader.Error();
+        ASSERT_EQ(reader.Call().input.GetFunctionName(), name);
     }
     EXPECT_EQ(reader.Next(), CaptureReader::eResult::eEnd);
-}
-
-TEST(CaptureReaderTest, ALineLongerThanABlockIsRead) {
-    const std::string hex(3 * LineSource::kReadSize, 'A');  // 1.5 blocks of bytes
-    const std::string text = std::string(kGoodCall) + "\n" +
-                             R"({"function":"big","in":[{"type":42,"hex":")" + hex + "\"}]}\n" +
-                             kGoodCall + "\n";
-    MemoryFile file(text);
-    CaptureReader reader(file.get());
-    EXPECT_EQ(reader.Next(), kCall);
-    ASSERT_EQ(reader.Next(), kCall) << reader.Error();
-    int size = 0;
-    reader.Call().input.GetParamSize(0, &size);
-    EXPECT_EQ(static_cast<size_t>(size), hex.size() / 2);
-    EXPECT_EQ(reader.Next(), kCall);
-    EXPECT_EQ(reader.LineNumber(), 3u);
+    EXPECT_EQ(reader.LineNumber(), names.size());
 }
 
 }  // namespace

@@ -9,80 +9,51 @@
 namespace vesk::replay {
 namespace {
 
-bool parse(std::vector<const char*> arguments, Options& options, std::string& error) {
-    return ParseOptions(static_cast<int>(arguments.size()), arguments.data(), options, error);
-}
-
-Options parseGood(std::vector<const char*> arguments) {
-    Options options;
+// The options as one line, or "error: MESSAGE" on a usage error.
+std::string parse(std::vector<const char*> arguments) {
+    const char* const kModes[] = {"list", "export", "xml", "pages"};
+    Options o;
     std::string error;
-    EXPECT_TRUE(parse(arguments, options, error)) << error;
-    return options;
+    if (!ParseOptions(int(arguments.size()), arguments.data(), o, error)) return "error: " + error;
+    return kModes[static_cast<int>(o.mode)] + (" use=" + std::to_string(o.exportUse)) + " page=" +
+           std::to_string(o.pagesCall) + " summary=" + std::to_string(o.summary) + " plugin=" + o.pluginPath +
+           " in=" + o.input + " help=" + std::to_string(o.help) + " version=" + std::to_string(o.version);
 }
 
-std::string parseBad(std::vector<const char*> arguments) {
-    Options options;
-    std::string error;
-    EXPECT_FALSE(parse(arguments, options, error));
-    return error;
-}
-
-// --- modes and defaults --------------------------------------------------------------------
-
-TEST(OptionsTest, DefaultsAreTheListOfStandardInput) {
-    const Options options = parseGood({});
-    EXPECT_EQ(options.mode, eMode::eList);
-    EXPECT_EQ(options.input, "-");
-    EXPECT_TRUE(options.pluginPath.empty());
-    EXPECT_FALSE(options.summary);
-}
-
-TEST(OptionsTest, ModesWithTheirArguments) {
-    EXPECT_EQ(parseGood({"--xml", "c.jsonl"}).mode, eMode::eXml);
-    EXPECT_EQ(parseGood({"--list"}).mode, eMode::eList);
-    const Options plainExport = parseGood({"--export"});
-    EXPECT_EQ(plainExport.mode, eMode::eExport);
-    EXPECT_EQ(plainExport.exportUse, 0);
-    EXPECT_EQ(parseGood({"--export=4"}).exportUse, 4);
-    EXPECT_EQ(parseGood({"--export=-7"}).exportUse, -7);
-    const Options allPages = parseGood({"--pages"});
-    EXPECT_EQ(allPages.mode, eMode::ePages);
-    EXPECT_EQ(allPages.pagesCall, 0u);
-    EXPECT_EQ(parseGood({"--pages=12"}).pagesCall, 12u);
-}
-
-TEST(OptionsTest, InputPluginAndSummary) {
-    const Options options = parseGood({"--summary", "--plugin", "/x/lib.so", "--export", "in.jsonl"});
-    EXPECT_TRUE(options.summary);
-    EXPECT_EQ(options.pluginPath, "/x/lib.so");
-    EXPECT_EQ(options.input, "in.jsonl");
-    EXPECT_EQ(parseGood({"--plugin=/y.so"}).pluginPath, "/y.so");
-    EXPECT_EQ(parseGood({"-"}).input, "-");
-    EXPECT_EQ(parseGood({"--", "--xml"}).input, "--xml");
-}
-
-TEST(OptionsTest, HelpAndVersion) {
-    EXPECT_TRUE(parseGood({"--help"}).help);
-    EXPECT_TRUE(parseGood({"-h"}).help);
-    EXPECT_TRUE(parseGood({"--version"}).version);
-}
-
-// --- usage errors ------------------------------------------------------------------------------
-
-TEST(OptionsTest, UsageErrors) {
-    EXPECT_EQ(parseBad({"--xml", "--list"}),
-              "more than one mode (--list): choose one of --list, --export, --xml, --pages");
-    EXPECT_EQ(parseBad({"--export=x"}), "--export: USE must be an integer, not \"x\"");
-    EXPECT_EQ(parseBad({"--export="}), "--export: USE must be an integer, not \"\"");
-    EXPECT_EQ(parseBad({"--export=2147483648"}),
-              "--export: USE must be an integer, not \"2147483648\"");
-    EXPECT_EQ(parseBad({"--pages=0"}), "--pages: N must be a call number from 1, not \"0\"");
-    EXPECT_EQ(parseBad({"--pages=-1"}), "--pages: N must be a call number from 1, not \"-1\"");
-    EXPECT_EQ(parseBad({"--plugin"}), "--plugin needs a PATH");
-    EXPECT_EQ(parseBad({"--plugin="}), "--plugin needs a PATH");
-    EXPECT_EQ(parseBad({"--frobnicate"}), "unknown option --frobnicate");
-    EXPECT_EQ(parseBad({"--xmlx"}), "unknown option --xmlx");
-    EXPECT_EQ(parseBad({"a.jsonl", "b.jsonl"}), "more than one input file (b.jsonl)");
+// The goldens run every mode; here the defaults, the modes' arguments and
+// every usage error: a wrong argument is refused, never read as 0 or a file.
+TEST(OptionsTest, CommandLines) {
+    const struct {
+        std::vector<const char*> arguments;
+        const char* expected;
+    } cases[] = {
+        {{}, "list use=0 page=0 summary=0 plugin= in=- help=0 version=0"},
+        {{"--xml", "c.jsonl"}, "xml use=0 page=0 summary=0 plugin= in=c.jsonl help=0 version=0"},
+        {{"--export=4"}, "export use=4 page=0 summary=0 plugin= in=- help=0 version=0"},
+        {{"--export=-7"}, "export use=-7 page=0 summary=0 plugin= in=- help=0 version=0"},
+        {{"--pages"}, "pages use=0 page=0 summary=0 plugin= in=- help=0 version=0"},
+        {{"--pages=12"}, "pages use=0 page=12 summary=0 plugin= in=- help=0 version=0"},
+        {{"--summary", "--plugin", "/x/lib.so", "--export", "in.jsonl"},
+         "export use=0 page=0 summary=1 plugin=/x/lib.so in=in.jsonl help=0 version=0"},
+        {{"--plugin=/y.so", "-"}, "list use=0 page=0 summary=0 plugin=/y.so in=- help=0 version=0"},
+        {{"--", "--xml"}, "list use=0 page=0 summary=0 plugin= in=--xml help=0 version=0"},
+        {{"-h"}, "list use=0 page=0 summary=0 plugin= in=- help=1 version=0"},
+        {{"--xml", "--list"},
+         "error: more than one mode (--list): choose one of --list, --export, --xml, --pages"},
+        {{"--export=x"}, "error: --export: USE must be an integer, not \"x\""},
+        {{"--export="}, "error: --export: USE must be an integer, not \"\""},
+        {{"--export=2147483648"}, "error: --export: USE must be an integer, not \"2147483648\""},
+        {{"--pages=0"}, "error: --pages: N must be a call number from 1, not \"0\""},
+        {{"--pages=-1"}, "error: --pages: N must be a call number from 1, not \"-1\""},
+        {{"--plugin"}, "error: --plugin needs a PATH"},
+        {{"--plugin="}, "error: --plugin needs a PATH"},
+        {{"--xmlx"}, "error: unknown option --xmlx"},
+        {{"a.jsonl", "b.jsonl"}, "error: more than one input file (b.jsonl)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.empty() ? "(none)" : c.arguments[0]);
+        EXPECT_EQ(parse(c.arguments), c.expected);
+    }
 }
 
 }  // namespace

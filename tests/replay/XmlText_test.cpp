@@ -4,100 +4,55 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <utility>
 
 namespace vesk::replay {
 namespace {
 
-const std::string kReplacement = "\xEF\xBF\xBD";
+const std::string R = "\xEF\xBF\xBD";  // U+FFFD
 
-struct tCase {
-    std::string input;
-    std::string expected;
-};
+std::string times(int count, const std::string& text) {
+    std::string all;
+    while (count-- > 0) all += text;
+    return all;
+}
 
-void expectConversions(XmlTextConverter& converter, const std::vector<tCase>& cases) {
-    for (const tCase& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.input));
+// Every byte of an invalid, cut, overlong or surrogate sequence becomes one
+// U+FFFD, as does every character XML 1.0 disallows (controls but \t \n \r;
+// U+FFFE, U+FFFF). ASCII (the C locale's, and the fallback for an unknown
+// set) has nothing above 0x7F; a single-byte set converts every byte; a text
+// longer than the converter's buffers converts whole.
+TEST(XmlTextTest, Conversions) {
+    const struct {
+        const char* charset;
+        std::string input, expected;
+    } cases[] = {
+        {"UTF-8", "", ""},
+        {"UTF-8", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
+        {"UTF-8", "a\xFFz\x80", "a" + R + "z" + R},
+        {"UTF-8", "\xE2\x82", R + R},          // cut at the end
+        {"UTF-8", "\xE2\x82z", R + R + "z"},   // cut in the middle
+        {"UTF-8", "\xC0\xAF", R + R},          // overlong
+        {"UTF-8", "\xED\xA0\x80", R + R + R},  // surrogate
+        {"UTF-8", std::string("a\0b", 3), "a" + R + "b"},
+        {"UTF-8", "\x01\x08\x0B\x0C\x1F", R + R + R + R + R},
+        {"UTF-8", "\t\n\r\x7F", "\t\n\r\x7F"},  // DEL is allowed by XML 1.0
+        {"UTF-8", "\xEF\xBF\xBE\xEF\xBF\xBF\xEF\xBF\xBD", times(3, R)},
+        {"UTF-8", times(5000, "\xC3\xA9\xFF"), times(5000, "\xC3\xA9" + R)},
+        {"ANSI_X3.4-1968", "abc\xC3\xA9\x01", "abc" + times(3, R)},
+        {"NO-SUCH-CHARSET", "ok\xE9", "ok" + R},
+        {"ISO-8859-1", "caf\xE9\xFF\x85", "caf\xC3\xA9\xC3\xBF\xC2\x85"},  // C1 controls allowed
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.charset) + " " + testing::PrintToString(c.input.substr(0, 20)));
+        XmlTextConverter converter(c.charset);
         EXPECT_EQ(converter.Convert(c.input), c.expected);
     }
-}
-
-// --- UTF-8 narrow character set ------------------------------------------------------
-// Valid characters pass; every byte of an invalid or cut sequence becomes
-// one replacement character.
-
-TEST(XmlTextTest, Utf8CharacterSet) {
-    XmlTextConverter converter("UTF-8");
-    expectConversions(converter, {
-        {"", ""},
-        {"plain <text> & more", "plain <text> & more"},
-        {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
-        {"a\xFFz", "a" + kReplacement + "z"},
-        {"\x80", kReplacement},
-        {"\xE2\x82", kReplacement + kReplacement},        // cut at the end
-        {"\xE2\x82z", kReplacement + kReplacement + "z"},  // cut in the middle
-        {"\xC0\xAF", kReplacement + kReplacement},         // overlong
-        {"\xED\xA0\x80", kReplacement + kReplacement + kReplacement},  // surrogate
-    });
-}
-
-// --- characters XML 1.0 does not allow ---------------------------------------------------
-// Tab, line feed and carriage return stay; other controls, U+FFFE and
-// U+FFFF become U+FFFD.
-
-TEST(XmlTextTest, CharactersXmlDoesNotAllow) {
-    XmlTextConverter converter("UTF-8");
-    expectConversions(converter, {
-        {std::string("a\0b", 3), "a" + kReplacement + "b"},
-        {"\x01\x08\x0B\x0C\x1F", kReplacement + kReplacement + kReplacement + kReplacement +
-                                     kReplacement},
-        {"\t\n\r", "\t\n\r"},
-        {"\x7F", "\x7F"},  // DEL is allowed by XML 1.0
-        {"\xEF\xBF\xBE\xEF\xBF\xBF", kReplacement + kReplacement},
-        {"\xEF\xBF\xBD", kReplacement},
-    });
-    EXPECT_FALSE(XmlTextConverter::IsXmlChar(0x110000));
-    EXPECT_TRUE(XmlTextConverter::IsXmlChar(0x10FFFF));
-    EXPECT_FALSE(XmlTextConverter::IsXmlChar(0xD800));
-    EXPECT_TRUE(XmlTextConverter::IsXmlChar(0xE000));
-}
-
-// --- other narrow character sets -------------------------------------------------------------
-// The C locale's set is ASCII: every byte above 0x7F is unconvertible.
-// A single-byte set converts every byte.
-
-TEST(XmlTextTest, AsciiCharacterSet) {
-    XmlTextConverter converter("ANSI_X3.4-1968");
-    expectConversions(converter, {
-        {"abc", "abc"},
-        {"\xC3\xA9", kReplacement + kReplacement},
-        {"\x01", kReplacement},
-    });
-}
-
-TEST(XmlTextTest, Latin1CharacterSet) {
-    XmlTextConverter converter("ISO-8859-1");
-    expectConversions(converter, {
-        {"caf\xE9", "caf\xC3\xA9"},
-        {"\xFF", "\xC3\xBF"},
-        {"\x85", "\xC2\x85"},  // C1 controls are XML 1.0 characters
-    });
-}
-
-TEST(XmlTextTest, UnknownCharacterSetIsReadAsAscii) {
-    XmlTextConverter converter("NO-SUCH-CHARSET");
-    expectConversions(converter, {{"ok\xE9", "ok" + kReplacement}});
-}
-
-TEST(XmlTextTest, LongTextsConvertWhole) {
-    XmlTextConverter converter("UTF-8");
-    std::string input, expected;
-    for (int i = 0; i < 5000; ++i) {
-        input += "\xC3\xA9\xFF";
-        expected += "\xC3\xA9" + kReplacement;
-    }
-    EXPECT_EQ(converter.Convert(input), expected);
+    const std::pair<uint32_t, bool> kChars[] = {
+        {0x10FFFF, true}, {0x110000, false}, {0xD800, false}, {0xE000, true}};
+    for (const auto& [c, ok] : kChars) EXPECT_EQ(XmlTextConverter::IsXmlChar(c), ok) << std::hex << c;
 }
 
 }  // namespace
