@@ -62,28 +62,50 @@ tPathState& pathState() {
 
 // --- message boxes and help ------------------------------------------------
 
-struct tMessageBoxState {
-    std::mutex mutex;
-    bool shown = false;
-    CVeskUtility::tMessageBox last{0, 0};
-    int32_t count = 0;
+// The last of some host event (a message box shown, a help request made)
+// and how many there were since the last reset; safe from any thread.
+template <class Event>
+class LastEventRecorder {
+public:
+    void Record(Event event) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_last = std::move(event);
+        m_any = true;
+        ++m_count;
+    }
+    bool Last(Event& event) const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_any) return false;
+        event = m_last;
+        return true;
+    }
+    int32_t Count() const {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_count;
+    }
+    void Reset() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_last = Event{};
+        m_any = false;
+        m_count = 0;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    Event m_last{};
+    bool m_any = false;
+    int32_t m_count = 0;
 };
 
-tMessageBoxState& messageBoxState() {
-    static tMessageBoxState* state = new tMessageBoxState;
-    return *state;
+// Never destroyed: rendering threads may still record while the process exits.
+LastEventRecorder<CVeskUtility::tMessageBox>& messageBoxes() {
+    static auto* recorder = new LastEventRecorder<CVeskUtility::tMessageBox>;
+    return *recorder;
 }
 
-struct tHelpState {
-    std::mutex mutex;
-    bool requested = false;
-    CHelpLauncher::tRequest last{0, 0, StringBase(), StringBase()};
-    int32_t count = 0;
-};
-
-tHelpState& helpState() {
-    static tHelpState* state = new tHelpState;
-    return *state;
+LastEventRecorder<CHelpLauncher::tRequest>& helpRequests() {
+    static auto* recorder = new LastEventRecorder<CHelpLauncher::tRequest>;
+    return *recorder;
 }
 
 // --- localisation ----------------------------------------------------------
@@ -185,35 +207,15 @@ void CVeskUtility::sprintf(StringBase& result, const char* format, ...) {
 }
 
 int32_t CVeskUtility::SimpleMessageBox(int32_t textNumber, eMessageBoxButtons buttons) {
-    tMessageBoxState& state = messageBoxState();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    state.shown = true;
-    state.last = tMessageBox{textNumber, buttons};
-    ++state.count;
+    messageBoxes().Record(tMessageBox{textNumber, buttons});
     return 0;
 }
 
-bool CVeskUtility::LastMessageBox(tMessageBox& shown) {
-    tMessageBoxState& state = messageBoxState();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    if (!state.shown) return false;
-    shown = state.last;
-    return true;
-}
+bool CVeskUtility::LastMessageBox(tMessageBox& shown) { return messageBoxes().Last(shown); }
 
-int32_t CVeskUtility::MessageBoxCount() {
-    tMessageBoxState& state = messageBoxState();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    return state.count;
-}
+int32_t CVeskUtility::MessageBoxCount() { return messageBoxes().Count(); }
 
-void CVeskUtility::ResetMessageBoxes() {
-    tMessageBoxState& state = messageBoxState();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    state.shown = false;
-    state.last = tMessageBox{0, 0};
-    state.count = 0;
-}
+void CVeskUtility::ResetMessageBoxes() { messageBoxes().Reset(); }
 
 StringBase CVeskUtility::FullVeskFilePathname(const StringBase& relative,
                                               eVeskFilePaths /*kind*/) {
@@ -329,40 +331,15 @@ void CAppSettings::SetExportIsSummary(bool summary) {
 // to act on (or for tests to inspect).
 bool CHelpLauncher::Help(int32_t window, eHelpLauncherActions action, const char* topic,
                          const StringBase& helpFile) {
-    StringBase topicText(topic);
-    StringBase fileText(helpFile);
-    tHelpState& state = helpState();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    state.requested = true;
-    state.last.window = window;
-    state.last.action = action;
-    state.last.topic = std::move(topicText);
-    state.last.helpFile = std::move(fileText);
-    ++state.count;
+    helpRequests().Record(tRequest{window, action, StringBase(topic), helpFile});
     return true;
 }
 
-bool CHelpLauncher::LastRequest(tRequest& request) {
-    tHelpState& state = helpState();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    if (!state.requested) return false;
-    request = state.last;
-    return true;
-}
+bool CHelpLauncher::LastRequest(tRequest& request) { return helpRequests().Last(request); }
 
-int32_t CHelpLauncher::RequestCount() {
-    tHelpState& state = helpState();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    return state.count;
-}
+int32_t CHelpLauncher::RequestCount() { return helpRequests().Count(); }
 
-void CHelpLauncher::ResetRequests() {
-    tHelpState& state = helpState();
-    std::lock_guard<std::mutex> lock(state.mutex);
-    state.requested = false;
-    state.last = tRequest{0, 0, StringBase(), StringBase()};
-    state.count = 0;
-}
+void CHelpLauncher::ResetRequests() { helpRequests().Reset(); }
 
 // --- CProcThreadInfo -------------------------------------------------------
 
