@@ -125,24 +125,31 @@ int CVisaFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int index, cha
                      : writeValueWithName(out, value, name);
 }
 
-const char* CVisaFormat::GetEventName(const IKoVeskLogger* logger, int index, char* out,
-                                      unsigned size) const {
+namespace {
+
+// The name of the 32-bit value at `index`: from `visaTable` for a VISA
+// call, otherwise only from the host.
+const char* NameOfValue(const CVisaFormat& formatter,
+                        const CVisaGenericFormat::tNumNameMapInfo* visaTable,
+                        const IKoVeskLogger* logger, int index, char* out, unsigned size) {
     if (!logger) return nullptr;
     uint32_t value = 0;
     logger->GetParamUInt32(index, &value);
-    const tNumNameMapInfo* table = logger->GetApiType() == kVisaApiType ? eventList : nullptr;
-    return lookupName(table, value, logger, index, CKOVeskLocalization::GetLocaleLanguage(),
-                      false, out, size);
+    const auto* table = logger->GetApiType() == kVisaApiType ? visaTable : nullptr;
+    return formatter.lookupName(table, value, logger, index,
+                                CKOVeskLocalization::GetLocaleLanguage(), false, out, size);
+}
+
+}  // namespace
+
+const char* CVisaFormat::GetEventName(const IKoVeskLogger* logger, int index, char* out,
+                                      unsigned size) const {
+    return NameOfValue(*this, eventList, logger, index, out, size);
 }
 
 const char* CVisaFormat::GetAttributeName(const IKoVeskLogger* logger, int index, char* out,
                                           unsigned size) const {
-    if (!logger) return nullptr;
-    uint32_t value = 0;
-    logger->GetParamUInt32(index, &value);
-    const tNumNameMapInfo* table = logger->GetApiType() == kVisaApiType ? attrList : nullptr;
-    return lookupName(table, value, logger, index, CKOVeskLocalization::GetLocaleLanguage(),
-                      false, out, size);
+    return NameOfValue(*this, attrList, logger, index, out, size);
 }
 
 CVisaFormat* CVisaFormat::GetSingletonVisaFormatter() {
