@@ -1,56 +1,71 @@
-// Shared helpers of the scalar, string and name tests: a sentinel-guarded
-// output buffer that checks the renderers' buffer contract, and loggers with
-// typed scalar parameters. Builds on logger_builder.h.
+// Shared helpers of the format tests: loggers holding captured bytes, and a
+// sentinel-guarded buffer that checks the buffer contract of every rendering.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
-#include <memory>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "format/FormatTypes.h"
-#include "tests/format/logger_builder.h"
+#include "host/CKOVeskMemoryLogger.h"
 
 namespace kovesk_test {
 
-// Bytes checked after the promised kArgumentTextSize characters.
-constexpr size_t kSentinelRoom = 64;
+using Bytes = std::vector<unsigned char>;
+
+// The values as they lie in memory (native order), as a capture holds them.
+template <class T>
+Bytes bytesOf(std::initializer_list<T> values) {
+    Bytes bytes(values.size() * sizeof(T));
+    if (!bytes.empty()) std::memcpy(bytes.data(), values.begin(), bytes.size());
+    return bytes;
+}
+template <class T>
+Bytes of(T value) { return bytesOf<T>({value}); }
+inline Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
+
+inline std::string digits(size_t count) {
+    std::string text;
+    for (size_t i = 0; i < count; ++i) text += static_cast<char>('0' + i % 10);
+    return text;
+}
+
+// Appends a parameter of `type` that captured `bytes`; returns its position.
+inline int addCaptured(CKOVeskMemoryLogger& logger, int type, const Bytes& bytes,
+                       const char* name = "param") {
+    const int index = logger.AddParam(name, type);
+    logger.SetParamBytes(index, bytes.data(), bytes.size());
+    return index;
+}
+
 constexpr char kSentinel = '\x5A';
 
-// An output buffer of the promised size plus a guard zone, all filled with
-// the sentinel byte before rendering.
+// kArgumentTextSize bytes plus a guard zone, all filled with the sentinel.
 class SentinelBuffer {
 public:
-    SentinelBuffer() : m_bytes(new char[kSize]) { std::memset(m_bytes.get(), kSentinel, kSize); }
-    char* data() { return m_bytes.get(); }
-    // True when no byte from `from` on was written.
+    SentinelBuffer() : m_bytes(nKoVeskLog210::kArgumentTextSize + 64, kSentinel) {}
+    char* data() { return m_bytes.data(); }
     bool untouchedFrom(size_t from) const {
-        for (size_t i = from; i < kSize; ++i) {
+        for (size_t i = from; i < m_bytes.size(); ++i)
             if (m_bytes[i] != kSentinel) return false;
-        }
         return true;
     }
 
 private:
-    static constexpr size_t kSize = nKoVeskLog210::kArgumentTextSize + kSentinelRoom;
-    std::unique_ptr<char[]> m_bytes;
+    std::vector<char> m_bytes;
 };
 
 struct Rendered {
     int result;
     std::string text;
-    bool operator==(const char* expected) const { return text == expected; }
 };
 
-inline std::ostream& operator<<(std::ostream& os, const Rendered& rendered) {
-    return os << rendered.result << " \"" << rendered.text << "\"";
-}
-
-// Runs `render(out)` on a sentinel buffer and checks the contract of every
-// argument rendering: the result is the length of the terminated text, which
-// fits in kArgumentTextSize with its terminator, nothing past the terminator
+// Runs `render(out)` on a sentinel buffer: the result is the length of the
+// terminated text, which fits kArgumentTextSize, nothing past the terminator
 // is written, and a result of 0 leaves every byte as it was.
 template <class Render>
 Rendered renderChecked(Render&& render) {
@@ -63,15 +78,8 @@ Rendered renderChecked(Render&& render) {
     EXPECT_GT(result, 0);
     EXPECT_LT(static_cast<uint32_t>(result), nKoVeskLog210::kArgumentTextSize);
     EXPECT_EQ(std::strlen(out.data()), static_cast<size_t>(result));
-    EXPECT_TRUE(out.untouchedFrom(static_cast<size_t>(result) + 1))
-        << "written past the terminator";
+    EXPECT_TRUE(out.untouchedFrom(static_cast<size_t>(result) + 1)) << "written past the end";
     return {result, std::string(out.data(), static_cast<size_t>(result))};
-}
-
-// Appends a parameter whose capture is the bytes of `value` (native order).
-template <class T>
-int addScalar(CKOVeskMemoryLogger& logger, int type, T value, const char* name = "param") {
-    return addCaptured(logger, type, bytesOf<T>({value}), name);
 }
 
 }  // namespace kovesk_test
