@@ -7,73 +7,47 @@ namespace {
 
 using IdentityTest = CallRecordTest;
 
-constexpr uint32_t kTimeout = 0xBFFF0015;
-constexpr uint32_t kTmoValue = 0x3FFF001A;       // VI_ATTR_TMO_VALUE
-constexpr uint32_t kServiceRequest = 0x3FFF200B;  // VI_EVENT_SERVICE_REQ
-
-void enterSetAttribute(CapturedCall& call, uint32_t attribute) {
-    call.enter({{"vi", code::kSession, u32(1)},
-                {"attribute", code::kAttribute, u32(attribute)},
-                {"attrState", code::kUInt32, u32(2000)}});
-}
-
-// A call that has not returned has no status: the status column, export and
-// pages must show nothing rather than a stale or made-up text.
+// A call that has not returned has no status: nothing stale or made up.
 TEST_F(IdentityTest, StatusIsEmptyUntilTheCallReturns) {
     CapturedCall call("viClear");
     call.enter({{"vi", code::kSession, u32(1)}});
     EXPECT_STREQ(call.record.GetStatus(true).c_str(), "");
     EXPECT_STREQ(call.record.GetStatus(false).c_str(), "");
-
     call.returnWith({}, kTimeout, false);
     EXPECT_STREQ(call.record.GetStatus(true).c_str(), "0xBFFF0015");
     EXPECT_STREQ(call.record.GetStatus(false).c_str(), "0xBFFF0015 (VI_ERROR_TMO)");
 }
 
-// The XML status name is cut out of the status text by its parentheses.
+// The XML status name is cut out of the status text by its parentheses; a
+// ")" before the "(" is malformed and the string type refuses it.
 TEST_F(IdentityTest, ExtractStatusNameTakesTheTextInParentheses) {
     const std::pair<const char*, const char*> cases[] = {
-        {"0 (VI_SUCCESS)", "VI_SUCCESS"},
-        {"0xBFFF0015 (VI_ERROR_TMO)", "VI_ERROR_TMO"},
-        {"0x3FFF0005", ""},          // no "(": no name
-        {"1 (open", "open"},         // no ")": the rest
-        {"a (b) (c)", "b"},          // the first pair
-        {"()", ""},
-    };
+        {"0xBFFF0015 (VI_ERROR_TMO)", "VI_ERROR_TMO"}, {"0x3FFF0005", ""},
+        {"1 (open", "open"}, {"a (b) (c)", "b"}, {"()", ""}};
     ObservableRecord record;
-    for (const auto& [statusText, name] : cases) {
+    for (const auto& [statusText, name] : cases)
         EXPECT_STREQ(record.ExtractStatusName(statusText).c_str(), name) << statusText;
-    }
-}
-
-// A ")" before the "(" is a malformed text that the string type refuses.
-TEST_F(IdentityTest, ExtractStatusNameRefusesAClosingBeforeTheOpening) {
-    ObservableRecord record;
     EXPECT_THROW(record.ExtractStatusName("x) (y"), ko::zel::exception::OutOfRange);
     EXPECT_THROW(record.ExtractStatusName(")("), ko::zel::exception::OutOfRange);
 }
 
-// The help buttons and help topics rest on whether the value has a name.
+// The help buttons and topics rest on whether the value has a name.
 TEST_F(IdentityTest, KnownAttributeAndEventNeedANamedValue) {
-    CapturedCall known("viSetAttribute");
-    enterSetAttribute(known, kTmoValue);
-    EXPECT_EQ(known.record.GetLookupParamIndex(), 1);
-    EXPECT_TRUE(known.record.IsKnownVisaAttribute());
-    EXPECT_FALSE(known.record.IsKnownVisaEvent());
-
-    CapturedCall unknown("viSetAttribute");
-    enterSetAttribute(unknown, 0x3FFF9999);
-    EXPECT_FALSE(unknown.record.IsKnownVisaAttribute());
-
-    CapturedCall event("viEnableEvent");
-    event.enter({{"vi", code::kSession, u32(1)},
-                 {"eventType", code::kEventType, u32(kServiceRequest)}});
-    EXPECT_TRUE(event.record.IsKnownVisaEvent());
-    EXPECT_FALSE(event.record.IsKnownVisaAttribute());
+    const std::tuple<int, uint32_t, bool, bool> cases[] = {
+        {code::kAttribute, kTmoValue, true, false},
+        {code::kAttribute, 0x3FFF9999, false, false},
+        {code::kEventType, kServiceRequest, false, true}};
+    for (const auto& [type, value, attribute, event] : cases) {
+        CapturedCall call("fn");
+        call.enter({{"vi", code::kSession, u32(1)}, {"value", type, u32(value)}, {"n", code::kUInt32, u32(2)}});
+        EXPECT_EQ(call.record.GetLookupParamIndex(), 1);
+        EXPECT_EQ(call.record.IsKnownVisaAttribute(), attribute) << value;
+        EXPECT_EQ(call.record.IsKnownVisaEvent(), event) << value;
+    }
 }
 
-// Help opens at the named topic only when there is both a help file and a
-// name; otherwise the user is told that there is no help (message 43000).
+// Help opens at the named topic only with both a help file and a name;
+// otherwise the user is told there is no help (message 43000).
 TEST_F(IdentityTest, HelpOpensTheTopicOrShowsMessage43000) {
     struct Case {
         const char* helpFile;
@@ -87,8 +61,7 @@ TEST_F(IdentityTest, HelpOpensTheTopicOrShowsMessage43000) {
         {"/help/visa.hlp", code::kAttribute, kTmoValue, false, "VI_ATTR_TMO_VALUE"},
         {"/help/visa.hlp", code::kAttribute, 0x3FFF9999, false, nullptr},
         {"/help/visa.hlp", code::kAttribute, kTmoValue, true, nullptr},
-        {"/help/visa.hlp", code::kEventType, kServiceRequest, true, "VI_EVENT_SERVICE_REQ"},
-    };
+        {"/help/visa.hlp", code::kEventType, kServiceRequest, true, "VI_EVENT_SERVICE_REQ"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.helpFile << " " << std::hex << c.value);
         resetHost();
@@ -97,7 +70,6 @@ TEST_F(IdentityTest, HelpOpensTheTopicOrShowsMessage43000) {
         call.enter({{"vi", code::kSession, u32(1)}, {"value", c.valueType, u32(c.value)}});
         if (c.eventHelp) call.record.OpenEventHelp();
         if (!c.eventHelp) call.record.OpenAttributeHelp();
-
         CHelpLauncher::tRequest request{};
         CVeskUtility::tMessageBox shown{};
         if (c.topic) {
@@ -117,17 +89,14 @@ TEST_F(IdentityTest, HelpOpensTheTopicOrShowsMessage43000) {
 }
 
 // The output description may move the lookup position to an output
-// parameter; the lookups still read the input logger there.
+// parameter; the name is then read there.
 TEST_F(IdentityTest, OutputDescriptionMovesTheLookupPosition) {
     CapturedCall call("viWaitOnEvent");
-    call.enter({{"mask", code::kUInt32, u32(0x3FFF2013)},  // VI_EVENT_GPIB_TALK's value
-                {"inEventType", code::kEventType, u32(kServiceRequest)},
+    call.enter({{"mask", code::kUInt32, u32(0x3FFF2013)}, {"inEventType", code::kEventType, u32(kServiceRequest)},
                 {"outEventType", code::kInt32Array, u64(0x1000)}});
-    EXPECT_EQ(call.record.GetLookupParamIndex(), 1);
     char name[1024];
     ASSERT_NE(call.record.GetEventName(name, sizeof name), nullptr);
     EXPECT_STREQ(name, "VI_EVENT_SERVICE_REQ");
-
     call.returnWith({{"*outEventType", code::kEventType, u32(0x3FFF2009)}}, 0);
     EXPECT_EQ(call.record.GetLookupParamIndex(), 0);
     ASSERT_NE(call.record.GetEventName(name, sizeof name), nullptr);

@@ -1,8 +1,7 @@
 // The text export: line counts, the status line, the dump of the first
-// buffer with its shortenings, and the failure mark.
+// buffer with its shortenings, the failure mark, and the bounds of the dump.
 #include <algorithm>
 #include <cstdio>
-#include <memory>
 #include <string>
 
 #include "call_test_support.h"
@@ -11,37 +10,11 @@ namespace call_test {
 namespace {
 
 using TextExportTest = CallRecordTest;
-using Lines = std::vector<std::string>;
 using Use = IKoVeskCall::eCallExportUse;
 
 const std::string kSeparator(76, '-');
 
-// A call whose first listed buffer is input parameter 0.
-void enterWithBuffer(CapturedCall& call, int type, const Bytes& bytes) {
-    call.enter({{"buf", type, bytes}});
-    call.record.AddBufferToList("buf", IKoVeskCall::eLogDataInput, 0);
-}
-
-// Exports as the host does: asks for the count, allocates exactly that many
-// lines (each holding `fill`), and has them filled.
-Lines exportLines(const CVISACall& record, Use use, const char* fill = "") {
-    const int count = record.GetNumberOfLinesToExport(use);
-    std::unique_ptr<StringBase[]> lines(new StringBase[static_cast<size_t>(count)]);
-    for (int i = 0; i < count; ++i) lines[i] = fill;
-    record.FormatForOutput(lines.get(), count, use);
-    Lines result;
-    for (int i = 0; i < count; ++i) result.emplace_back(lines[i].c_str());
-    return result;
-}
-
-// The offset prefixes of dump lines; other lines (heading, separator) whole.
-Lines prefixes(const Lines& lines, size_t from) {
-    Lines result;
-    for (size_t i = from; i < lines.size(); ++i)
-        result.push_back(lines[i].compare(0, 3, "000") == 0 ? lines[i].substr(0, 11) : lines[i]);
-    return result;
-}
-
+// The offset prefixes of `count` dump lines from `first`, `step` apart.
 Lines offsetLines(uint32_t first, uint32_t step, int count) {
     Lines result;
     char text[16];
@@ -52,63 +25,63 @@ Lines offsetLines(uint32_t first, uint32_t step, int count) {
     return result;
 }
 
-Lines joined(std::initializer_list<Lines> parts) {
-    Lines result;
-    for (const Lines& part : parts) result.insert(result.end(), part.begin(), part.end());
-    return result;
-}
-
-// --- dumps: what is shown of a buffer, and where --------------------------
-
 // A short byte buffer: a complete dump, 16 bytes a line, the last line
 // keeping the column grid.
 TEST_F(TextExportTest, TwentyBytesDumpOnTwoLines) {
     CapturedCall call("fn");
-    enterWithBuffer(call, code::kByteArray, countingBytes(20));
+    call.enterWithBuffer(code::kByteArray, countingBytes(20));
     EXPECT_EQ(exportLines(call.record, IKoVeskCall::eExportUseText),
               (Lines{"fn ()", "Buffer contents:",
                      "00000000:  41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50  ABCDEFGHIJKLMNOP",
                      "00000010:  51 52 53 54 " + std::string(36, ' ') + " QRST"}));
 }
 
-// Offsets count elements, not bytes.
-TEST_F(TextExportTest, OffsetsOfThirtyTwoBitDataCountElements) {
-    CapturedCall call("fn");
-    enterWithBuffer(call, code::kInt32Array,
-                    bytesOf<uint32_t>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
-    EXPECT_EQ(prefixes(exportLines(call.record, IKoVeskCall::eExportUseText), 2),
-              offsetLines(0, 4, 3));
-}
-
-// Export use 4 holds a long dump to 22 lines: head, separator, tail.
-TEST_F(TextExportTest, LimitedExportShowsHeadAndTail) {
-    CapturedCall call("fn");
-    enterWithBuffer(call, code::kByteArray, countingBytes(1024));
-    const Lines lines = exportLines(call.record, IKoVeskCall::eExportUseLimited);
-    ASSERT_EQ(lines.size(), 1u + 22u);
-    EXPECT_EQ(lines[1], "Buffer contents (shortened):");
-    EXPECT_EQ(prefixes(lines, 2),
-              joined({offsetLines(0, 0x10, 10), {kSeparator}, offsetLines(0x360, 0x10, 10)}));
-}
-
-// A partly captured buffer shows its head, the separator, and its tail at
-// the offsets of the end of the real buffer.
-TEST_F(TextExportTest, PartialCaptureJumpsToTheTail) {
-    CapturedCall call("fn");
-    enterWithBuffer(call, code::kByteArray, countingBytes(64));
-    call.input.SetParamTruncated(0, true);
-    call.input.SetParamFullSize(0, 1000);
-    const Lines lines = exportLines(call.record, IKoVeskCall::eExportUseText);
-    ASSERT_EQ(lines.size(), 1u + 6u);
-    EXPECT_EQ(lines[1], "Buffer contents (shortened):");
-    EXPECT_EQ(prefixes(lines, 2),
-              joined({offsetLines(0, 0x10, 2), {kSeparator}, offsetLines(0x3C8, 0x10, 2)}));
+// Where the dump lines start: offsets count elements; use 4 holds a long
+// dump to 22 lines (head, separator, tail); a partly captured buffer jumps
+// to the tail at the offsets of the end of the real buffer.
+TEST_F(TextExportTest, DumpOffsetsAndShortenings) {
+    struct Case {
+        const char* why;
+        int type;
+        Bytes bytes;
+        int fullSize;  // 0: captured whole
+        Use use;
+        const char* heading;
+        Lines offsets;  // of the dump lines; the separator whole
+    };
+    auto shortened = [](int head, uint32_t tail, int tailCount) {
+        Lines lines = offsetLines(0, 0x10, head);
+        lines.push_back(kSeparator);
+        for (const std::string& l : offsetLines(tail, 0x10, tailCount)) lines.push_back(l);
+        return lines;
+    };
+    const Case cases[] = {
+        {"32-bit elements", code::kInt32Array, bytesOf<uint32_t>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}), 0,
+         IKoVeskCall::eExportUseText, "Buffer contents:", offsetLines(0, 4, 3)},
+        {"1024 bytes, use 4", code::kByteArray, countingBytes(1024), 0, IKoVeskCall::eExportUseLimited,
+         "Buffer contents (shortened):", shortened(10, 0x360, 10)},
+        {"64 of 1000 bytes", code::kByteArray, countingBytes(64), 1000, IKoVeskCall::eExportUseText,
+         "Buffer contents (shortened):", shortened(2, 0x3C8, 2)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        CapturedCall call("fn");
+        call.enterWithBuffer(c.type, c.bytes);
+        if (c.fullSize) {
+            call.input.SetParamTruncated(0, true);
+            call.input.SetParamFullSize(0, c.fullSize);
+        }
+        const Lines lines = exportLines(call.record, c.use);
+        ASSERT_EQ(lines.size(), 2 + c.offsets.size());
+        EXPECT_EQ(lines[1], c.heading);
+        for (size_t i = 0; i < c.offsets.size(); ++i)
+            EXPECT_EQ(lines[i + 2].substr(0, c.offsets[i].size()), c.offsets[i]) << i;
+    }
 }
 
 // An empty buffer reserves a heading and a line; only the line is written.
 TEST_F(TextExportTest, EmptyBufferLeavesTheHeadingUntouched) {
     CapturedCall call("fn");
-    enterWithBuffer(call, code::kByteArray, {});
+    call.enterWithBuffer(code::kByteArray, {});
     EXPECT_EQ(exportLines(call.record, IKoVeskCall::eExportUseText, "as created"),
               (Lines{"fn ()", "as created", "00000000:  "}));
 }
@@ -121,11 +94,10 @@ TEST_F(TextExportTest, CountMatchesTheLinesWrittenForEveryUse) {
         for (int use = 0; use <= 4; ++use) {
             SCOPED_TRACE("summary " + std::to_string(summary) + ", use " + std::to_string(use));
             CapturedCall call("fn");
-            enterWithBuffer(call, code::kByteArray, countingBytes(40));
+            call.enterWithBuffer(code::kByteArray, countingBytes(40));
             call.returnWith({}, 0);
             const Lines lines = exportLines(call.record, static_cast<Use>(use), "unwritten");
-            const bool dump = !summary && use != IKoVeskCall::eExportUseQuoted;
-            EXPECT_EQ(lines.size(), dump ? 6u : 2u);
+            EXPECT_EQ(lines.size(), !summary && use != IKoVeskCall::eExportUseQuoted ? 6u : 2u);
             EXPECT_EQ(std::count(lines.begin(), lines.end(), "unwritten"), 0);
             ASSERT_GE(lines.size(), 2u);
             EXPECT_EQ(lines[1], "Return status: 0 (VI_SUCCESS)");
@@ -137,15 +109,13 @@ TEST_F(TextExportTest, CountMatchesTheLinesWrittenForEveryUse) {
 // its first line only.
 TEST_F(TextExportTest, FailedCallIsMarked) {
     CapturedCall call("fn");
-    enterWithBuffer(call, code::kByteArray, countingBytes(20));
-    call.returnWith({}, 0xBFFF0015, false);
-
+    call.enterWithBuffer(code::kByteArray, countingBytes(20));
+    call.returnWith({}, kTimeout, false);
     const Lines all = exportLines(call.record, IKoVeskCall::eExportUseText);
     ASSERT_EQ(all.size(), 5u);
     for (const std::string& line : all) EXPECT_EQ(line.substr(0, 2), "> ") << line;
     EXPECT_EQ(all[1], "> Return status: 0xBFFF0015 (VI_ERROR_TMO)");
     EXPECT_EQ(all[3].substr(0, 13), "> 00000000:  ");
-
     EXPECT_EQ(exportLines(call.record, IKoVeskCall::eExportUseQuoted),
               (Lines{"\"> fn ()\"", "Return status: 0xBFFF0015 (VI_ERROR_TMO)"}));
 }
@@ -153,14 +123,12 @@ TEST_F(TextExportTest, FailedCallIsMarked) {
 // --- bounds: the dump never writes past the lines it was given ----------
 
 // A last slice narrower than one element would need a line the count does
-// not have (6 bytes of 32-bit data, 12 bytes of 64-bit reals on a 24-byte
-// line). Lines are allocated exactly, for AddressSanitizer to see.
+// not have (6 bytes of 32-bit data, 12 bytes of 64-bit reals).
 TEST_F(TextExportTest, DumpStaysWithinTheCountedLines) {
     CapturedCall ints("fn");
-    enterWithBuffer(ints, code::kInt32Array, text("ABCDEF"));
+    ints.enterWithBuffer(code::kInt32Array, text("ABCDEF"));
     EXPECT_EQ(exportLines(ints.record, IKoVeskCall::eExportUseText),
-              (Lines{"fn ()", "Buffer contents:",
-                     "00000000:  44434241    " + std::string(36, ' ') + " ABCD"}));
+              (Lines{"fn ()", "Buffer contents:", "00000000:  44434241    " + std::string(36, ' ') + " ABCD"}));
     std::vector<StringBase> pageLines;
     StringBase heading;
     ints.record.SetPageBufferParamData(0, heading, pageLines);
@@ -169,22 +137,19 @@ TEST_F(TextExportTest, DumpStaysWithinTheCountedLines) {
     Bytes twelveBytes = bytesOf<double>({1.5, 2.5});
     twelveBytes.resize(12);
     CapturedCall reals("fn");
-    enterWithBuffer(reals, code::kReal64Array, twelveBytes);
+    reals.enterWithBuffer(code::kReal64Array, twelveBytes);
     const Lines lines = exportLines(reals.record, IKoVeskCall::eExportUseText);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[2].substr(0, 11), "00000000:  ");
 }
 
-// A logger that states a size but holds no bytes has nothing to dump: the
-// count and the page reserve one dump line, not one per 16 stated bytes
-// (a stated gigabyte would otherwise cost the host millions of lines).
+// A stated size without bytes has nothing to dump: one line reserved, not
+// one per 16 stated bytes (a stated gigabyte would cost millions).
 TEST_F(TextExportTest, StatedSizeWithoutBytesReservesOneLine) {
     CapturedCall call("fn");
-    call.enter({{"buf", code::kByteArray, {}}});
+    call.enterWithBuffer(code::kByteArray, {});
     call.input.SetParamSizeWithoutData(0, 1 << 30);
-    call.record.AddBufferToList("buf", IKoVeskCall::eLogDataInput, 0);
-    EXPECT_EQ(exportLines(call.record, IKoVeskCall::eExportUseText),
-              (Lines{"fn ()", "", ""}));
+    EXPECT_EQ(exportLines(call.record, IKoVeskCall::eExportUseText), (Lines{"fn ()", "", ""}));
     std::vector<StringBase> pageLines;
     StringBase heading("untouched");
     call.record.SetPageBufferParamData(0, heading, pageLines);
@@ -192,16 +157,56 @@ TEST_F(TextExportTest, StatedSizeWithoutBytesReservesOneLine) {
     EXPECT_EQ(heading, "untouched");
 }
 
+// The widest dump lines there are (16-bit booleans: 11 + 12 columns of 7)
+// and offsets near 2^31 fit the export's and the page's line buffers.
+TEST_F(TextExportTest, WidestDumpLinesInTheExportAndOnThePage) {
+    struct Case {
+        const char* why;
+        int type, elementSize;
+        Bytes bytes;
+        int fullSize;  // 0: captured whole
+        size_t exportLength, pageLength;
+    };
+    const Case cases[] = {
+        {"16-bit booleans", code::kBooleanArray, 2, Bytes(48, 1), 0, 95, 11 + 6 * 7},
+        {"byte booleans", code::kBooleanArray, 1, Bytes(24, 0), 0, 95, 11 + 6 * 7},
+        {"tail of a 2 GiB value", code::kByteArray, 1, Bytes(64, 'y'), 0x7FFFFFF0, 76, 44}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.why);
+        CapturedCall call("viWrite");
+        call.enter({{"buf", c.type, u64(0x1000)}, {"*buf", c.type, c.bytes}});
+        call.input.SetParamElementSize(1, c.elementSize);
+        if (c.fullSize) {
+            call.input.SetParamTruncated(1, true);
+            call.input.SetParamFullSize(1, c.fullSize);
+        }
+        ASSERT_EQ(call.record.GetBufferListSize(), 1u);
+        const Lines lines = exportLines(call.record, IKoVeskCall::eExportUseText);
+        for (size_t k = 2; k < lines.size(); ++k) {
+            if (lines[k][0] != '-') {
+                EXPECT_EQ(lines[k].size(), c.exportLength) << lines[k];
+            }
+        }
+        StringBase heading;
+        std::vector<StringBase> pageLines;
+        call.record.SetPageBufferParamData(0, heading, pageLines);
+        for (const std::string& line : strings(pageLines)) {
+            if (line[0] != '-') {
+                EXPECT_EQ(line.size(), c.pageLength) << line;
+            }
+        }
+    }
+}
+
 // --- cost: a shortened dump formats only the lines it shows --------------
 
 class CountingFormat : public nKoVeskLog210::CVisaFormat {
 public:
-    void FormatDataLine(int typeCode, int elementSize, const unsigned char* data, char* line,
-                        int bytesRemaining, int bytesPerLine, int& bytesUsed, int& elementsUsed,
-                        const IKoVeskCall* call) const override {
+    void FormatDataLine(int typeCode, int elementSize, const unsigned char* data, char* line, int bytesRemaining,
+                        int bytesPerLine, int& bytesUsed, int& elementsUsed, const IKoVeskCall* call) const override {
         ++dumpLines;
-        CVisaFormat::FormatDataLine(typeCode, elementSize, data, line, bytesRemaining,
-                                    bytesPerLine, bytesUsed, elementsUsed, call);
+        CVisaFormat::FormatDataLine(typeCode, elementSize, data, line, bytesRemaining, bytesPerLine, bytesUsed,
+                                    elementsUsed, call);
     }
     mutable int dumpLines = 0;
 };
@@ -209,8 +214,7 @@ public:
 TEST_F(TextExportTest, LimitedExportOfAHugeBufferFormatsTwentyLines) {
     CountingFormat formatter;
     BasicCapturedCall<RecordUsing<CountingFormat>> call("fn", 0x6342, 3, formatter);
-    call.enter({{"buf", code::kByteArray, countingBytes(16u << 20)}});
-    call.record.AddBufferToList("buf", IKoVeskCall::eLogDataInput, 0);
+    call.enterWithBuffer(code::kByteArray, countingBytes(16u << 20));
     formatter.dumpLines = 0;
     const Lines lines = exportLines(call.record, IKoVeskCall::eExportUseLimited);
     EXPECT_LE(formatter.dumpLines, 21);

@@ -1,15 +1,16 @@
-// Shared pieces of the call-record tests: captured calls built in the host's
-// memory loggers, a record that lets tests see its buffer list, and a
-// fixture that puts the host's services back to their defaults.
+// Shared pieces of the call-record tests: captures built in the host's memory
+// loggers, a record whose buffer list the tests can read, the host's export,
+// and a fixture that puts the host's services back to their defaults.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
 #include <initializer_list>
-#include <ostream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -21,23 +22,19 @@ namespace call_test {
 
 using nKoVeskLog210::CVISACall;
 using Bytes = std::vector<unsigned char>;
+using Lines = std::vector<std::string>;
 
 // Data type codes of the host, named by what the tests put in them.
 namespace code {
-constexpr int kUInt32 = 1;       // unsigned integer: "%u (0x%X)"
-constexpr int kInt32Array = 2;   // 32-bit integer array; as a scalar, an address
-constexpr int kInt32 = 3;        // signed integer
-constexpr int kByteArray = 10;   // byte array; as a scalar, an address
-constexpr int kReal64Array = 20;
-constexpr int kStatus = 23;
-constexpr int kEventType = 27;
-constexpr int kAttribute = 29;
-constexpr int kSession = 35;
-constexpr int kText = 45;        // narrow text
-constexpr int kDecimal16 = 64;   // signed 16-bit, decimal only
+constexpr int kUInt32 = 1, kInt32Array = 2, kInt32 = 3, kByteArray = 10, kReal64Array = 20,
+              kBooleanArray = 22, kStatus = 23, kEventType = 27, kAttribute = 29, kSession = 35,
+              kText = 45, kDecimal16 = 64;
 }  // namespace code
 
-// The values as they lie in memory, as a capture holds them.
+constexpr uint32_t kTimeout = 0xBFFF0015;
+constexpr uint32_t kTmoValue = 0x3FFF001A;        // an attribute with a name
+constexpr uint32_t kServiceRequest = 0x3FFF200B;  // an event with a name
+
 template <class T>
 Bytes bytesOf(std::initializer_list<T> values) {
     Bytes bytes(values.size() * sizeof(T));
@@ -54,8 +51,7 @@ inline Bytes countingBytes(size_t count) {
     return bytes;
 }
 
-// One captured parameter; a null name is a parameter the logger gives no
-// name for. Empty bytes: nothing captured.
+// One captured parameter; a null name has no name; empty bytes: none captured.
 struct Param {
     const char* name;
     int type;
@@ -69,107 +65,113 @@ inline void addParams(CKOVeskMemoryLogger& logger, const std::vector<Param>& par
     }
 }
 
+// {name, type, parameter index} of a buffer-list entry.
+using Entry = std::tuple<std::string, uint32_t, int>;
+using Entries = std::vector<Entry>;
+inline Entry inputEntry(const char* name, int index) { return {name, IKoVeskCall::eLogDataInput, index}; }
+inline Entry outputEntry(const char* name, int index) { return {name, IKoVeskCall::eLogDataOutput, index}; }
+
 // A record whose buffer list the tests can read; it adds no behaviour.
 class ObservableRecord : public CVISACall {
 public:
-    struct Entry {
-        std::string name;
-        uint32_t type;
-        int paramIndex;
-        bool operator==(const Entry& o) const {
-            return name == o.name && type == o.type && paramIndex == o.paramIndex;
-        }
-        friend std::ostream& operator<<(std::ostream& os, const Entry& e) {
-            return os << "{" << e.name << ", " << e.type << ", " << e.paramIndex << "}";
-        }
-    };
-
     ObservableRecord() = default;
-    // Copies `other` with CVISACall's copy constructor, list and all.
     explicit ObservableRecord(const CVISACall& other) : CVISACall(other) {}
-
     bool hasBufferList() const { return m_bufferList != nullptr; }
     void createEmptyBufferList() { m_bufferList = new tBufferList; }
-    std::vector<Entry> bufferEntries() const {
-        std::vector<Entry> entries;
-        if (m_bufferList) {
-            for (const tBufferInfo* e : *m_bufferList)
-                entries.push_back({e->name.c_str(), e->type, e->paramIndex});
-        }
+    Entries bufferEntries() const {
+        Entries entries;
+        if (m_bufferList)
+            for (const tBufferInfo* e : *m_bufferList) entries.emplace_back(e->name.c_str(), e->type, e->paramIndex);
         return entries;
     }
 };
 
-// A record that renders with `formatter` (a test's formatter that watches
-// what the record asks of it) instead of the process-wide one.
+// A record that renders with a test's own formatter.
 template <class Formatter>
 class RecordUsing : public ObservableRecord {
 public:
     explicit RecordUsing(Formatter& formatter) { m_formatter = &formatter; }
 };
 
-inline ObservableRecord::Entry inputEntry(const char* name, int index) {
-    return {name, IKoVeskCall::eLogDataInput, index};
-}
-inline ObservableRecord::Entry outputEntry(const char* name, int index) {
-    return {name, IKoVeskCall::eLogDataOutput, index};
-}
-
-// One captured call as the host holds it: the two loggers and the record,
-// driven through the record's host-facing operations.
+// One captured call as the host holds it: the two loggers and the record.
 template <class Record = ObservableRecord>
 struct BasicCapturedCall {
-    CKOVeskMemoryLogger input;
-    CKOVeskMemoryLogger output;
+    CKOVeskMemoryLogger input, output;
     Record record;
 
-    // `recordArguments` go to the record's constructor.
     template <class... Args>
     explicit BasicCapturedCall(const char* function, int functionId = 0x6342,
-                               int apiType = nKoVeskLog210::kVisaApiType,
-                               Args&&... recordArguments)
+                               int apiType = nKoVeskLog210::kVisaApiType, Args&&... recordArguments)
         : record(std::forward<Args>(recordArguments)...) {
         input.SetFunction(function, functionId, apiType);
         output.SetFunction(function, functionId, apiType);
     }
-
-    // The host's entry of the call: ingestion, then the description.
-    void enter(const std::vector<Param>& params) {
+    void ingestInput(const std::vector<Param>& params) {
         addParams(input, params);
         bool handled = false;
         record.ProcessLoggerInput(&input, handled);
+    }
+    // The host's entry of the call: ingestion, then the description.
+    void enter(const std::vector<Param>& params) {
+        ingestInput(params);
         record.FormatCallDescriptionInput();
     }
-    // The host's return of the call: the output parameters, then the status
-    // parameter (last), ingestion and the description.
+    // The host's return: the output parameters, the status last, ingestion
+    // and the description.
     void returnWith(const std::vector<Param>& params, uint32_t status, bool success = true,
                     int statusType = code::kStatus) {
         addParams(output, params);
-        output.SetReturnParamIndex(output.AddParam("status", statusType));
-        const Bytes value = u32(status);
-        output.SetParamBytes(output.GetReturnParamIndex(), value.data(), value.size());
+        const int index = output.AddParam("status", statusType);
+        output.SetParamBytes(index, u32(status).data(), 4);
+        output.SetReturnParamIndex(index);
         output.SetSuccessStatus(success);
         record.ProcessLoggerMatchingOutput(&output);
         record.FormatCallDescriptionOutput();
+    }
+    // A call whose first listed buffer is input parameter 0.
+    void enterWithBuffer(int type, const Bytes& bytes) {
+        enter({{"buf", type, bytes}});
+        record.AddBufferToList("buf", IKoVeskCall::eLogDataInput, 0);
     }
     std::string description() const { return record.GetDescription().c_str(); }
 };
 using CapturedCall = BasicCapturedCall<>;
 
-inline std::vector<std::string> strings(const std::vector<StringBase>& texts) {
-    std::vector<std::string> result;
+inline Lines strings(const std::vector<StringBase>& texts) {
+    Lines result;
     for (const StringBase& t : texts) result.emplace_back(t.c_str(), t.length());
     return result;
 }
 
-// Every test starts and ends with the host as a fresh process has it: no
-// per-API settings or information, no summary exports, no messages or help
-// requests shown, no added status descriptions.
+// Exports as the host does: asks for the count, allocates exactly that many
+// lines (each holding `fill`, for AddressSanitizer to see), has them filled.
+inline Lines exportLines(const CVISACall& record, IKoVeskCall::eCallExportUse use,
+                         const char* fill = "") {
+    const int count = record.GetNumberOfLinesToExport(use);
+    std::vector<StringBase> lines(static_cast<size_t>(count), StringBase(fill));
+    record.FormatForOutput(lines.data(), count, use);
+    return strings(lines);
+}
+
+// The host's value names: `hostName()` for kTmoValue, nothing otherwise.
+inline std::wstring& hostName() {
+    static std::wstring name;
+    return name;
+}
+inline bool nameTimeoutOnly(const IKoVeskLogger* logger, int index, eKoVeskLocale, bool,
+                            uint32_t capacity, wchar_t* buffer) {
+    uint32_t value = 0;
+    logger->GetParamUInt32(index, &value);
+    if (value != kTmoValue || hostName().empty() || hostName().size() >= capacity) return false;
+    std::wmemcpy(buffer, hostName().c_str(), hostName().size() + 1);
+    return true;
+}
+
+// Every test starts and ends with the host as a fresh process has it.
 class CallRecordTest : public ::testing::Test {
 protected:
     void SetUp() override { resetHost(); }
     void TearDown() override { resetHost(); }
-
     static void resetHost() {
         CKOVeskRegistry::ClearApiValues();
         CAppSettings::SetExportIsSummary(false);
@@ -178,6 +180,14 @@ protected:
         CHelpLauncher::ResetRequests();
         CKOVeskLocalization::ClearStatusDescriptors();
         CKOVeskLocalization::SetLocaleLanguage(eKoVeskLocaleEnglish);
+        hostName().clear();
+    }
+    // The host names values of `apiType` through nameTimeoutOnly.
+    static void hostNamesValues(int apiType, const std::wstring& name) {
+        CVeskApiInfo* info = CVeskApiInfo::GetVeskApiInfo(static_cast<EKoVeskApiType>(apiType));
+        info->hasValueNames = true;
+        info->valueNameCallback = nameTimeoutOnly;
+        hostName() = name;
     }
 };
 
