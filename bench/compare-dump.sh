@@ -2,10 +2,12 @@
 # Dumps the same random bytes (64 MiB) three ways in one run, xxd, the
 # plug-in's export dump (wide layout, export use 0) and its buffer-page dump
 # (compact layout), and prints the throughputs and their ratios to xxd's.
-# Then the same end to end through vesk-replay, on a capture of one viRead
-# call that returned those bytes, beside the time vesk-replay takes to read
-# that capture without dumping it (--summary): the capture's parsing must
-# not dwarf the dump.
+# Beside them, the time that only making that many lines takes (the host
+# owns each line: one allocation and one copy per line), the floor under
+# either dump. Then the same end to end through vesk-replay, on a capture
+# of one viRead call that returned those bytes, beside the time vesk-replay
+# takes to read that capture without dumping it (--summary): the capture's
+# parsing must not dwarf the dump.
 #
 # Usage: bench/compare-dump.sh [BUILD_DIR]    (default: build-bench; built
 #        when the programs are missing)
@@ -50,6 +52,8 @@ export_s=$(dump_seconds export warm)
 export_cold_s=$(dump_seconds export cold)
 page_s=$(dump_seconds page warm)
 page_cold_s=$(dump_seconds page cold)
+export_floor_s=$(dump_seconds export-floor warm)
+page_floor_s=$(dump_seconds page-floor warm)
 replay=("$build/bin/vesk-replay")
 read_s=$(median_seconds "${replay[@]}" --summary --export "$work/one-call.jsonl")
 e2e_export_s=$(median_seconds "${replay[@]}" --export "$work/one-call.jsonl")
@@ -64,6 +68,9 @@ echo "Dump of $mib MiB of random bytes, median of $repeat runs (ratio: xxd's tim
 row "xxd" "$xxd_s"
 row "plug-in export dump (wide, export use 0)" "$export_s"
 row "plug-in page dump (compact)" "$page_s"
+echo "The lines alone, each a copy of a dump line in a string of its own, as many as each dump makes:"
+row "export lines, no formatting" "$export_floor_s"
+row "page lines, no formatting" "$page_floor_s"
 echo "The plug-in's call alone, on a heap that holds the memory of the previous dump;"
 echo "the first run of each in a fresh process, which maps every line's memory anew:"
 row "plug-in export dump, first run" "$export_cold_s"
