@@ -1,5 +1,4 @@
-// Every length is narrowed or summed in 32 bits here: the largest value that
-// fits passes, one more throws instead of wrapping to a short length.
+// Lengths are narrowed and summed in 32 bits: one past the limit throws instead of wrapping.
 #include <gtest/gtest.h>
 
 #include <cstdint>

@@ -1,0 +1,20 @@
+// Helpers shared by the support library's tests.
+#pragma once
+
+#include <clocale>
+#include <string>
+
+#include "ko/zel/StringBase.h"
+
+inline std::wstring Text(const WideStringBase& wide) { return {wide.c_str(), wide.length()}; }
+
+// Switches one locale category for a scope; `active` says whether the machine has it.
+struct ScopedLocale {
+    ScopedLocale(int category, const char* name)
+        : category(category), previous(std::setlocale(category, nullptr)),
+          active(std::setlocale(category, name) != nullptr) {}
+    ~ScopedLocale() { std::setlocale(category, previous.c_str()); }
+    int category;
+    std::string previous;
+    bool active;
+};
