@@ -1,17 +1,19 @@
-// Shared helpers of the format tests: loggers holding captured bytes, and a
-// sentinel-guarded buffer that checks the buffer contract of every rendering.
+// Shared helpers of the format tests: captures, a host naming values, and a
+// sentinel-guarded buffer checking every rendering's contract.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
+#include <cwchar>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "format/FormatTypes.h"
 #include "host/CKOVeskMemoryLogger.h"
+#include "host/VeskServices.h"
 
 namespace kovesk_test {
 
@@ -42,44 +44,60 @@ inline int addCaptured(CKOVeskMemoryLogger& logger, int type, const Bytes& bytes
     return index;
 }
 
+// A host that names every value `name` (cut unterminated by wcsncpy where it
+// does not fit) while `answers`; records its calls since hostNames().
+struct tHostNames {
+    bool answers = false;
+    std::wstring name;
+    int calls = 0, index = -1;
+    bool compact = false;
+    uint32_t capacity = 0;
+};
+inline tHostNames g_host;
+
+inline bool hostValueName(const IKoVeskLogger*, int index, eKoVeskLocale, bool compact,
+                          uint32_t capacity, wchar_t* buffer) {
+    g_host = {g_host.answers, g_host.name, g_host.calls + 1, index, compact, capacity};
+    if (g_host.answers) std::wcsncpy(buffer, g_host.name.c_str(), capacity);
+    return g_host.answers;
+}
+
+inline void hostNames(const std::wstring& name, int apiType = eKoVeskApiVisa) {
+    CVeskApiInfo* info = CVeskApiInfo::GetVeskApiInfo(static_cast<EKoVeskApiType>(apiType));
+    info->hasValueNames = true;
+    info->valueNameCallback = hostValueName;
+    g_host = {true, name};
+}
+
 constexpr char kSentinel = '\x5A';
 
 // kArgumentTextSize bytes plus a guard zone, all filled with the sentinel.
-class SentinelBuffer {
-public:
-    SentinelBuffer() : m_bytes(nKoVeskLog210::kArgumentTextSize + 64, kSentinel) {}
-    char* data() { return m_bytes.data(); }
+struct SentinelBuffer {
+    std::vector<char> bytes = std::vector<char>(nKoVeskLog210::kArgumentTextSize + 64, kSentinel);
+    char* data() { return bytes.data(); }
     bool untouchedFrom(size_t from) const {
-        for (size_t i = from; i < m_bytes.size(); ++i)
-            if (m_bytes[i] != kSentinel) return false;
+        for (size_t i = from; i < bytes.size(); ++i)
+            if (bytes[i] != kSentinel) return false;
         return true;
     }
-
-private:
-    std::vector<char> m_bytes;
 };
 
-struct Rendered {
-    int result;
-    std::string text;
-};
-
-// Runs `render(out)` on a sentinel buffer: the result is the length of the
-// terminated text, which fits kArgumentTextSize, nothing past the terminator
-// is written, and a result of 0 leaves every byte as it was.
+// Runs `render(out)` on a sentinel buffer and returns the text: the result
+// is its length, which fits kArgumentTextSize, nothing past the terminator is
+// written, and a result of 0 (an empty text) leaves every byte as it was.
 template <class Render>
-Rendered renderChecked(Render&& render) {
+std::string renderChecked(Render&& render) {
     SentinelBuffer out;
     const int result = render(out.data());
     if (result == 0) {
         EXPECT_TRUE(out.untouchedFrom(0)) << "a rendering of nothing wrote to the buffer";
-        return {0, ""};
+        return "";
     }
     EXPECT_GT(result, 0);
     EXPECT_LT(static_cast<uint32_t>(result), nKoVeskLog210::kArgumentTextSize);
     EXPECT_EQ(std::strlen(out.data()), static_cast<size_t>(result));
     EXPECT_TRUE(out.untouchedFrom(static_cast<size_t>(result) + 1)) << "written past the end";
-    return {result, std::string(out.data(), static_cast<size_t>(result))};
+    return std::string(out.data(), static_cast<size_t>(result));
 }
 
 }  // namespace kovesk_test
