@@ -99,7 +99,10 @@ protected:
         CVeskApiInfo::ResetAll();
         m_logger.SetFunction("viGetAttribute", 1, kVisaApiType);
     }
-    void TearDown() override { g_failIconvOpen = false; }
+    void TearDown() override {
+        g_failIconvOpen = false;
+        CVeskApiInfo::ResetAll();
+    }
     std::string lookup(const tRow* table, uint32_t value, uint32_t outSize = kArgumentTextSize,
                        int index = 0, bool shortForm = false) {
         kovesk_test::SentinelBuffer out;
