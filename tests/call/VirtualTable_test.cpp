@@ -1,7 +1,6 @@
-// The host reaches the record and the formatter by virtual-table slot, so a
-// reordered or inserted declaration breaks every host silently. A virtual
-// member's pointer holds 1 + its byte offset in the table (Itanium C++ ABI);
-// slots 0 and 1 are the destructors.
+// The host reaches the record and the formatter by virtual-table slot (0 and
+// 1: the destructors): a reordered or inserted declaration breaks every host
+// silently. A virtual member's pointer holds 1 + its table offset (Itanium).
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -33,12 +32,10 @@ struct Slot {
 #define R(member) Slot{#member, SlotOf(&CVISACall::member)}
 #define F(member) Slot{#member, SlotOf(&CVisaGenericFormat::member)}
 
-// The members listed sit in consecutive slots from `first`; -1: none virtual.
+// The members listed sit in consecutive slots from `first`.
 void ExpectSlots(long first, std::initializer_list<Slot> slots) {
-    long expected = first;
     for (const Slot& slot : slots) {
-        EXPECT_EQ(slot.actual, expected) << slot.name;
-        if (first >= 0) ++expected;
+        EXPECT_EQ(slot.actual, first++) << slot.name;
     }
 }
 
@@ -61,33 +58,12 @@ TEST(VirtualTable, RecordSlotsFollowTheContract) {
                     R(SetPageOutputRetvalData), R(SetPageBufferParamData), R(SetPageBufferBufferData),
                     R(OpenAttributeHelp), R(OpenEventHelp), R(GetIncDecLevel), R(GetFormatterObject),
                     R(GetStatus), R(FormatDataList), R(IgnoreParameter)});
-    // A stray `virtual` on a helper would grow the table the host sees.
-    ExpectSlots(-1, {R(AddBufferToList), R(IsBufferInList), R(IsMatchingBufferName),
-                     R(GetBufferListSize), R(ExtractStatusName), R(IsKnownVisaEvent),
-                     R(IsKnownVisaAttribute)});
 }
 
 TEST(VirtualTable, FormatterSlotsFollowTheContract) {
     ExpectSlots(2, {F(FormatCallArgScalar), F(FormatCallArgArray), F(GetFormatLimits),
                     F(CalcNumberOfDataLines), F(FormatDataLine), F(LookupStatusDescriptor)});
     EXPECT_EQ(SlotOf(&CVisaFormat::FormatCallArgScalar), 2);
-    ExpectSlots(-1, {F(lookupName), F(FormatMbcsString), F(CalcBytesPerLine),
-                     Slot{"GetEventName", SlotOf(&CVisaFormat::GetEventName)},
-                     Slot{"GetAttributeName", SlotOf(&CVisaFormat::GetAttributeName)}});
-}
-
-// The record's own fields follow the base in the documented order.
-TEST(VirtualTable, FieldsFollowTheBaseInOrder) {
-    struct Probe : CVISACall {
-        using CVISACall::m_bufferList, CVISACall::m_formatter, CVISACall::m_lookupParamIndex;
-    };
-    const Probe p;
-    const auto at = [&p](const void* field) {
-        return static_cast<size_t>(static_cast<const char*>(field) - reinterpret_cast<const char*>(&p));
-    };
-    EXPECT_EQ(at(&p.m_bufferList), sizeof(CKOCall));
-    EXPECT_EQ(at(&p.m_formatter), sizeof(CKOCall) + sizeof(void*));
-    EXPECT_EQ(at(&p.m_lookupParamIndex), sizeof(CKOCall) + 2 * sizeof(void*));
 }
 
 }  // namespace

@@ -7,11 +7,8 @@
 
 #include <cstdint>
 #include <cstring>
-#include <cwchar>
-#include <initializer_list>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "call/CVISACall.h"
@@ -23,12 +20,12 @@ namespace call_test {
 using nKoVeskLog210::CVISACall;
 using Bytes = std::vector<unsigned char>;
 using Lines = std::vector<std::string>;
+using Rows = std::vector<std::pair<std::string, std::string>>;
 
 // Data type codes of the host, named by what the tests put in them.
 namespace code {
-constexpr int kUInt32 = 1, kInt32Array = 2, kInt32 = 3, kByteArray = 10, kReal64Array = 20,
-              kBooleanArray = 22, kStatus = 23, kEventType = 27, kAttribute = 29, kSession = 35,
-              kText = 45, kDecimal16 = 64;
+constexpr int kUInt32 = 1, kInt32Array = 2, kInt32 = 3, kByteArray = 10, kReal64Array = 20, kStatus = 23,
+              kEventType = 27, kAttribute = 29, kSession = 35, kText = 45, kDecimal16 = 64;
 }  // namespace code
 
 constexpr uint32_t kTimeout = 0xBFFF0015;
@@ -36,13 +33,13 @@ constexpr uint32_t kTmoValue = 0x3FFF001A;        // an attribute with a name
 constexpr uint32_t kServiceRequest = 0x3FFF200B;  // an event with a name
 
 template <class T>
-Bytes bytesOf(std::initializer_list<T> values) {
-    Bytes bytes(values.size() * sizeof(T));
-    if (!bytes.empty()) std::memcpy(bytes.data(), values.begin(), bytes.size());
+Bytes bytesOf(T value) {
+    Bytes bytes(sizeof value);
+    std::memcpy(bytes.data(), &value, sizeof value);
     return bytes;
 }
-inline Bytes u32(uint32_t value) { return bytesOf<uint32_t>({value}); }
-inline Bytes u64(uint64_t value) { return bytesOf<uint64_t>({value}); }
+inline Bytes u32(uint32_t value) { return bytesOf(value); }
+inline Bytes u64(uint64_t value) { return bytesOf(value); }
 inline Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 // `count` bytes cycling through the letters A to Z.
 inline Bytes countingBytes(size_t count) {
@@ -58,56 +55,39 @@ struct Param {
     Bytes bytes;
 };
 
-inline void addParams(CKOVeskMemoryLogger& logger, const std::vector<Param>& params) {
-    for (const Param& p : params) {
-        const int index = logger.AddParam(p.name, p.type);
-        if (!p.bytes.empty()) logger.SetParamBytes(index, p.bytes.data(), p.bytes.size());
-    }
-}
-
 // {name, type, parameter index} of a buffer-list entry.
-using Entry = std::tuple<std::string, uint32_t, int>;
-using Entries = std::vector<Entry>;
-inline Entry inputEntry(const char* name, int index) { return {name, IKoVeskCall::eLogDataInput, index}; }
-inline Entry outputEntry(const char* name, int index) { return {name, IKoVeskCall::eLogDataOutput, index}; }
+using Entries = std::vector<std::tuple<std::string, uint32_t, int>>;
 
-// A record whose buffer list the tests can read; it adds no behaviour.
+// A record whose buffer list the tests can read and whose formatter they set.
 class ObservableRecord : public CVISACall {
 public:
-    ObservableRecord() = default;
-    explicit ObservableRecord(const CVISACall& other) : CVISACall(other) {}
-    bool hasBufferList() const { return m_bufferList != nullptr; }
-    void createEmptyBufferList() { m_bufferList = new tBufferList; }
     Entries bufferEntries() const {
         Entries entries;
-        if (m_bufferList)
+        if (m_bufferList) {
             for (const tBufferInfo* e : *m_bufferList) entries.emplace_back(e->name.c_str(), e->type, e->paramIndex);
+        }
         return entries;
     }
-};
-
-// A record that renders with a test's own formatter.
-template <class Formatter>
-class RecordUsing : public ObservableRecord {
-public:
-    explicit RecordUsing(Formatter& formatter) { m_formatter = &formatter; }
+    void useFormatter(nKoVeskLog210::CVisaFormat& formatter) { m_formatter = &formatter; }
 };
 
 // One captured call as the host holds it: the two loggers and the record.
-template <class Record = ObservableRecord>
-struct BasicCapturedCall {
+struct CapturedCall {
     CKOVeskMemoryLogger input, output;
-    Record record;
+    ObservableRecord record;
 
-    template <class... Args>
-    explicit BasicCapturedCall(const char* function, int functionId = 0x6342,
-                               int apiType = nKoVeskLog210::kVisaApiType, Args&&... recordArguments)
-        : record(std::forward<Args>(recordArguments)...) {
-        input.SetFunction(function, functionId, apiType);
-        output.SetFunction(function, functionId, apiType);
+    explicit CapturedCall(const char* function, int apiType = nKoVeskLog210::kVisaApiType) {
+        input.SetFunction(function, 0x6342, apiType);
+        output.SetFunction(function, 0x6342, apiType);
+    }
+    static void add(CKOVeskMemoryLogger& logger, const std::vector<Param>& params) {
+        for (const Param& p : params) {
+            const int index = logger.AddParam(p.name, p.type);
+            if (!p.bytes.empty()) logger.SetParamBytes(index, p.bytes.data(), p.bytes.size());
+        }
     }
     void ingestInput(const std::vector<Param>& params) {
-        addParams(input, params);
+        add(input, params);
         bool handled = false;
         record.ProcessLoggerInput(&input, handled);
     }
@@ -116,11 +96,10 @@ struct BasicCapturedCall {
         ingestInput(params);
         record.FormatCallDescriptionInput();
     }
-    // The host's return: the output parameters, the status last, ingestion
-    // and the description.
+    // The host's return: output parameters, the status last, ingestion, line.
     void returnWith(const std::vector<Param>& params, uint32_t status, bool success = true,
                     int statusType = code::kStatus) {
-        addParams(output, params);
+        add(output, params);
         const int index = output.AddParam("status", statusType);
         output.SetParamBytes(index, u32(status).data(), 4);
         output.SetReturnParamIndex(index);
@@ -135,7 +114,6 @@ struct BasicCapturedCall {
     }
     std::string description() const { return record.GetDescription().c_str(); }
 };
-using CapturedCall = BasicCapturedCall<>;
 
 inline Lines strings(const std::vector<StringBase>& texts) {
     Lines result;
@@ -145,33 +123,17 @@ inline Lines strings(const std::vector<StringBase>& texts) {
 
 // Exports as the host does: asks for the count, allocates exactly that many
 // lines (each holding `fill`, for AddressSanitizer to see), has them filled.
-inline Lines exportLines(const CVISACall& record, IKoVeskCall::eCallExportUse use,
-                         const char* fill = "") {
+inline Lines exportLines(const CVISACall& record, IKoVeskCall::eCallExportUse use, const char* fill = "") {
     const int count = record.GetNumberOfLinesToExport(use);
     std::vector<StringBase> lines(static_cast<size_t>(count), StringBase(fill));
     record.FormatForOutput(lines.data(), count, use);
     return strings(lines);
 }
 
-// The host's value names: `hostName()` for kTmoValue, nothing otherwise.
-inline std::wstring& hostName() {
-    static std::wstring name;
-    return name;
-}
-inline bool nameTimeoutOnly(const IKoVeskLogger* logger, int index, eKoVeskLocale, bool,
-                            uint32_t capacity, wchar_t* buffer) {
-    uint32_t value = 0;
-    logger->GetParamUInt32(index, &value);
-    if (value != kTmoValue || hostName().empty() || hostName().size() >= capacity) return false;
-    std::wmemcpy(buffer, hostName().c_str(), hostName().size() + 1);
-    return true;
-}
-
-// Every test starts and ends with the host as a fresh process has it.
+// Every test starts with the host as a fresh process has it.
 class CallRecordTest : public ::testing::Test {
 protected:
     void SetUp() override { resetHost(); }
-    void TearDown() override { resetHost(); }
     static void resetHost() {
         CKOVeskRegistry::ClearApiValues();
         CAppSettings::SetExportIsSummary(false);
@@ -180,14 +142,6 @@ protected:
         CHelpLauncher::ResetRequests();
         CKOVeskLocalization::ClearStatusDescriptors();
         CKOVeskLocalization::SetLocaleLanguage(eKoVeskLocaleEnglish);
-        hostName().clear();
-    }
-    // The host names values of `apiType` through nameTimeoutOnly.
-    static void hostNamesValues(int apiType, const std::wstring& name) {
-        CVeskApiInfo* info = CVeskApiInfo::GetVeskApiInfo(static_cast<EKoVeskApiType>(apiType));
-        info->hasValueNames = true;
-        info->valueNameCallback = nameTimeoutOnly;
-        hostName() = name;
     }
 };
 

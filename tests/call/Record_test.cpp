@@ -1,14 +1,13 @@
 // The one-line call description, entered and returned, with the buffers it
-// remembers, its cut at the working buffer, and the status column.
-#include <string>
-
+// remembers and its cut at the working buffer.
 #include "call/RecordLimits.h"
 #include "call_test_support.h"
 
 namespace call_test {
 namespace {
 
-using DescriptionTest = CallRecordTest;
+using RecordTest = CallRecordTest;
+constexpr uint32_t kIn = IKoVeskCall::eLogDataInput, kOut = IKoVeskCall::eLogDataOutput;
 
 // One call entered, returned, and described once more on return: the lines
 // and the buffer list after each step. The list feeds the export, the XML
@@ -58,7 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
                         {{"*retCount", code::kUInt32, u32(6)}},
                         "fn (0x00000001, {0x2A,0x49,...}, 6 (0x6), 0x0000000000002000)",
                         "fn (0x00000001, {0x2A,0x49,...}, 6 (0x6), 6 (0x6))",
-                        {inputEntry("buf", 2)}, {inputEntry("buf", 2)}, {inputEntry("buf", 2)}},
+                        {{"buf", kIn, 2}}, {{"buf", kIn, 2}}, {{"buf", kIn, 2}}},
         // A buffer returned on the output logger is listed by every output line.
         DescriptionCase{"OutputBuffer",
                         {kSession, {"buf", code::kByteArray, u64(0x1000)}, {"count", code::kUInt32, u32(5)},
@@ -66,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                         {{"buf", code::kByteArray, text("HELLO")}, {"*retCount", code::kUInt32, u32(5)}},
                         "fn (0x00000001, 0x0000000000001000, 5 (0x5), 0x0000000000002000)",
                         "fn (0x00000001, {0x48,0x45,...}, 5 (0x5), 5 (0x5))",
-                        {}, {outputEntry("buf", 0)}, {outputEntry("buf", 0), outputEntry("buf", 0)}},
+                        {}, {{"buf", kOut, 0}}, {{"buf", kOut, 0}, {"buf", kOut, 0}}},
         // Type codes that differ: the pointee shows as a scalar, nothing listed.
         DescriptionCase{"PairOfOtherTypes",
                         {kSession, {"count", code::kInt32Array, u64(0x3000)}, {"*count", code::kUInt32, u32(9)}},
@@ -80,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(
                         {}, "fn (GPIB0::1::INSTR (0x00000010), 7 (0x7))",
                         "fn (GPIB0::1::INSTR (0x00000010), 7 (0x7))", {}, {}, {}},
         DescriptionCase{"HiddenInTheMiddle",
-                        {{"a", code::kUInt32, u32(1)}, {"dummyses", code::kText, text("R")}, {"b", code::kUInt32, u32(2)}},
+                        {{"a", code::kUInt32, u32(1)}, {"dummyses", code::kText, text("R")},
+                         {"b", code::kUInt32, u32(2)}},
                         {}, "fn (1 (0x1), 2 (0x2))", "fn (1 (0x1), 2 (0x2))", {}, {}, {}},
         DescriptionCase{"HiddenLast",
                         {{"a", code::kUInt32, u32(1)}, {"dummysesX", code::kText, text("R")}},
@@ -91,66 +91,30 @@ INSTANTIATE_TEST_SUITE_P(
 // A line longer than the 1024-character working buffer keeps the arguments
 // that fit whole and ends with ", ...)", whether the next argument or only
 // the separator after it would pass the room kept for that ending.
-TEST_F(DescriptionTest, OverlongArgumentsEndTheLineWithAnEllipsis) {
-    struct Case {
-        const char* why;
-        const char* function;
-        std::vector<size_t> lengths;  // of text arguments
-        size_t kept;
-    };
-    const Case cases[] = {
+TEST_F(RecordTest, OverlongArgumentsEndTheLineWithAnEllipsis) {
+    // Why, the function, the lengths of its text arguments, how many are kept.
+    const std::tuple<const char*, const char*, std::vector<size_t>, size_t> cases[] = {
         {"the fourth argument does not fit", "viLong", std::vector<size_t>(8, 250), 3},
         {"the separator after the fourth does not fit", "viLong", {250, 250, 250, 244, 10}, 4},
         {"the line fills the room exactly", "f", {256, 256, 256, 232}, 4},
         {"one character more drops the argument", "f", {256, 256, 256, 233}, 3}};
     static const char* const kNames[] = {"p0", "p1", "p2", "p3", "p4", "p5", "p6", "p7"};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.why);
+    for (const auto& [why, function, lengths, kept] : cases) {
+        SCOPED_TRACE(why);
         std::vector<Param> params;
-        std::string expected = std::string(c.function) + " (";
-        for (size_t i = 0; i < c.lengths.size(); ++i) {
-            const std::string value(c.lengths[i], static_cast<char>('a' + i));
+        std::string expected = std::string(function) + " (";
+        for (size_t i = 0; i < lengths.size(); ++i) {
+            const std::string value(lengths[i], static_cast<char>('a' + i));
             params.push_back({kNames[i], code::kText, text(value)});
-            if (i < c.kept) expected += (i ? ", \"" : "\"") + value + "\"";
+            if (i < kept) expected += (i ? ", \"" : "\"") + value + "\"";
         }
-        expected += c.kept < c.lengths.size() ? ", ...)" : ")";
-        CapturedCall call(c.function);
+        expected += kept < lengths.size() ? ", ...)" : ")";
+        CapturedCall call(function);
         call.enter(params);
         EXPECT_EQ(call.description(), expected);
         call.returnWith({}, 0);
         EXPECT_EQ(call.description(), expected);
         EXPECT_LT(call.description().size(), nKoVeskLog210::kDescriptionBufferSize);
-    }
-}
-
-// Values that each fill a whole value buffer never fit behind the name, and
-// a name longer than the line is cut; either way the line says so.
-TEST_F(DescriptionTest, LongestValuesAndNamesStayWithinTheLine) {
-    hostNamesValues(3, std::wstring(1023, L'n'));
-    CapturedCall values("f");
-    values.enter({{"dummysesvi", code::kText, text(std::string(3000, 's'))}, {"vi", code::kSession, u32(0x10)},
-                  {"attribute", code::kAttribute, u32(kTmoValue)}, {"text", code::kText, text(std::string(3000, 't'))}});
-    EXPECT_EQ(values.description(), "f (...)");
-
-    const std::string name(3000, 'F');
-    CapturedCall longName(name.c_str());
-    longName.enter({{"count", code::kUInt32, u32(1)}});
-    const std::string line = longName.description();
-    EXPECT_LT(line.size(), nKoVeskLog210::kDescriptionBufferSize);
-    EXPECT_EQ(line.substr(0, 1017), name.substr(0, 1017));
-    EXPECT_EQ(line.substr(line.size() - 4), "...)");
-}
-
-// The status column shows the short status once the call has returned.
-TEST_F(DescriptionTest, StatusColumnShowsTheShortStatus) {
-    const std::tuple<uint32_t, bool, const char*> cases[] = {{0, true, "0"}, {kTimeout, false, "0xBFFF0015"}};
-    for (const auto& [status, success, shown] : cases) {
-        CapturedCall call("viRead");
-        call.enter({kSession});
-        EXPECT_STREQ(call.record.FormatColumnText(IKoVeskCall::eColumnStatus).c_str(), "");
-        EXPECT_STREQ(call.record.FormatColumnText(IKoVeskCall::eColumnFunction).c_str(), "viRead");
-        call.returnWith({}, status, success);
-        EXPECT_STREQ(call.record.FormatColumnText(IKoVeskCall::eColumnStatus).c_str(), shown);
     }
 }
 
