@@ -40,6 +40,19 @@ TEST_F(ExportTest, WholeDumps) {
     }
 }
 
+// A stated size without bytes has nothing to dump: one line reserved, not
+// one per 16 stated bytes (a stated gigabyte would cost millions).
+TEST_F(ExportTest, StatedSizeWithoutBytesReservesOneLine) {
+    CapturedCall call("fn");
+    call.enterWithBuffer(code::kByteArray, {});
+    call.input.SetParamSizeWithoutData(0, 1 << 30);
+    EXPECT_EQ(exportLines(call.record, IKoVeskCall::eExportUseText), (Lines{"fn ()", "", ""}));
+    std::vector<StringBase> pageLines;
+    StringBase heading("untouched");
+    call.record.SetPageBufferParamData(0, heading, pageLines);
+    EXPECT_EQ(pageLines.size(), 1u);
+}
+
 // Where the dump lines start: 40 bytes whole; use 4 holds 1024 bytes to 22
 // lines (head, separator, tail); a partly captured buffer jumps to the tail
 // at the offsets of the end of the real buffer.

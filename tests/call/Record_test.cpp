@@ -88,6 +88,20 @@ INSTANTIATE_TEST_SUITE_P(
         DescriptionCase{"NoParameters", {}, {}, "fn ()", "fn ()", {}, {}, {}}),
     [](const ::testing::TestParamInfo<DescriptionCase>& info) { return info.param.label; });
 
+// The status column shows the short status once the call has returned;
+// the other columns are the base's.
+TEST_F(RecordTest, StatusColumnShowsTheShortStatus) {
+    const std::tuple<uint32_t, bool, const char*> cases[] = {{0, true, "0"}, {kTimeout, false, "0xBFFF0015"}};
+    for (const auto& [status, success, shown] : cases) {
+        CapturedCall call("viRead");
+        call.enter({{"vi", code::kSession, u32(1)}});
+        EXPECT_STREQ(call.record.FormatColumnText(IKoVeskCall::eColumnStatus).c_str(), "");
+        EXPECT_STREQ(call.record.FormatColumnText(IKoVeskCall::eColumnFunction).c_str(), "viRead");
+        call.returnWith({}, status, success);
+        EXPECT_STREQ(call.record.FormatColumnText(IKoVeskCall::eColumnStatus).c_str(), shown);
+    }
+}
+
 // A line longer than the 1024-character working buffer keeps the arguments
 // that fit whole and ends with ", ...)", whether the next argument or only
 // the separator after it would pass the room kept for that ending.
