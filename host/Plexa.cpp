@@ -14,6 +14,7 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include <vector>
 
 #include "host/VeskServices.h"
 
@@ -75,34 +76,51 @@ void copyIntoString(const char* text, size_t length, HStr** handle) {
     (*handle)->cnt = count;
 }
 
-// Sets the array's element count to `count`: new elements are empty string
-// handles, dropped elements are released. The count stored in the block is
-// kept in step after every single change.
-void resizeStringArray(HStrArray** handle, size_t count) {
-    const int32_t wanted = checkedCount(count);
+// A new string handle holding `length` bytes of `text`: its master pointer
+// and a block of exactly that size.
+HStr** newStringHandle(const char* text, size_t length) {
+    const int32_t count = checkedCount(length);
+    HStr** handle = newHandle<HStr>(stringBlockBytes(length));
+    if (length) std::memcpy((*handle)->str, text, length);
+    (*handle)->cnt = count;
+    return handle;
+}
+
+// Makes the array hold exactly `texts`: elements it has are refilled, the
+// ones it lacks are made at their size, the ones too many are released.
+// The count stored in the block is kept in step after every single change.
+void fillStringArray(HStrArray** handle, const std::vector<StringBase>& texts) {
+    const int32_t wanted = checkedCount(texts.size());
     if (!*handle) {
         *handle = static_cast<HStrArray*>(std::calloc(1, arrayBlockBytes(0)));
         if (!*handle) throw std::bad_alloc();
     }
     int32_t current = (*handle)->cnt < 0 ? 0 : (*handle)->cnt;
-    if (wanted > current) {
-        resizeBlock(handle, arrayBlockBytes(count));
-        while (current < wanted) {
-            (*handle)->elt[current] = PlexaNewString();
-            (*handle)->cnt = ++current;
+    if (current > wanted) {
+        while (current > wanted) {
+            --current;
+            PlexaDisposeString((*handle)->elt[current]);
+            (*handle)->elt[current] = nullptr;
+            (*handle)->cnt = current;
         }
-        return;
+        // Shrinking cannot fail in a way that matters: on failure the larger
+        // block simply stays.
+        if (void* smaller = std::realloc(*handle, arrayBlockBytes(texts.size()))) {
+            *handle = static_cast<HStrArray*>(smaller);
+        }
     }
-    while (current > wanted) {
-        --current;
-        PlexaDisposeString((*handle)->elt[current]);
-        (*handle)->elt[current] = nullptr;
-        (*handle)->cnt = current;
+    for (int32_t i = 0; i < current; ++i) {
+        // An element the runtime left empty gets a handle of its own.
+        if (!(*handle)->elt[i]) (*handle)->elt[i] = PlexaNewString();
+        copyIntoString(texts[i].c_str(), texts[i].length(), (*handle)->elt[i]);
     }
-    // Shrinking cannot fail in a way that matters: on failure the larger
-    // block simply stays.
-    if (void* smaller = std::realloc(*handle, arrayBlockBytes(count))) {
-        *handle = static_cast<HStrArray*>(smaller);
+    if (current < wanted) {
+        resizeBlock(handle, arrayBlockBytes(texts.size()));
+        for (; current < wanted; ++current) {
+            const StringBase& text = texts[static_cast<size_t>(current)];
+            (*handle)->elt[current] = newStringHandle(text.c_str(), text.length());
+            (*handle)->cnt = current + 1;
+        }
     }
 }
 
@@ -133,12 +151,5 @@ void CVeskUtility::StringToPlexa(const StringBase& text, HStr** handle) {
 }
 
 void CVeskUtility::StringToPlexa(const std::vector<StringBase>& texts, HStrArray** handle) {
-    if (!handle) return;
-    resizeStringArray(handle, texts.size());
-    HStrArray* block = *handle;
-    for (size_t i = 0; i < texts.size(); ++i) {
-        // An element the runtime left empty gets a handle of its own.
-        if (!block->elt[i]) block->elt[i] = PlexaNewString();
-        StringToPlexa(texts[i], block->elt[i]);
-    }
+    if (handle) fillStringArray(handle, texts);
 }
