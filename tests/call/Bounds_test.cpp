@@ -1,0 +1,107 @@
+// The record's fixed working buffers under the longest texts a capture can
+// bring: the 1024-character description, the 1024-character values of page
+// rows and XML parameters, and the 128-byte dump lines.
+#include <cwchar>
+#include <string>
+
+#include "call/RecordLimits.h"
+#include "call_test_support.h"
+
+namespace call_test {
+namespace {
+
+using nKoVeskLog210::kDescriptionBufferSize;
+
+// The host names every value of the VISA API with 1023 characters.
+bool longHostName(const IKoVeskLogger*, int, eKoVeskLocale, bool, uint32_t capacity, wchar_t* buffer) {
+    const std::wstring name(1023, L'n');
+    if (name.size() >= capacity) return false;
+    std::wmemcpy(buffer, name.c_str(), name.size() + 1);
+    return true;
+}
+
+class BoundsTest : public CallRecordTest {
+protected:
+    void SetUp() override {
+        CallRecordTest::SetUp();
+        CVeskApiInfo* visa = CVeskApiInfo::GetVeskApiInfo(eKoVeskApiVisa);
+        visa->hasValueNames = true;
+        visa->valueNameCallback = longHostName;
+    }
+    void TearDown() override { resetHost(); }
+};
+
+// Arguments that each fill a whole value buffer never fit behind the function
+// name, and a function name longer than the buffer is cut: the line says so.
+TEST_F(BoundsTest, DescriptionOfTheLongestValuesAndNames) {
+    CapturedCall values("f");
+    values.enter({{"dummysesvi", code::kText, text(std::string(3000, 's'))},
+                  {"vi", code::kSession, u32(0x10)},
+                  {"attribute", code::kAttribute, u32(kTmoValue)},
+                  {"text", code::kText, text(std::string(3000, 't'))}});
+    EXPECT_EQ(values.description(), "f (...)");
+
+    const std::string function(3000, 'F');
+    CapturedCall named(function.c_str());
+    named.enter({{"count", code::kUInt32, u32(1)}});
+    const std::string line = named.description();
+    const size_t room = kDescriptionBufferSize - 1 - 2 - 4;  // less the terminator and ", ...)"
+    EXPECT_LT(line.size(), kDescriptionBufferSize);
+    EXPECT_EQ(line.substr(0, room), function.substr(0, room));
+    EXPECT_EQ(line.substr(line.size() - 4), "...)");
+}
+
+// A value of 1023 characters reaches the page rows and the XML parameters
+// whole: cut inside the host's name, the parenthesis kept.
+TEST_F(BoundsTest, LongestValuesInRowsAndXml) {
+    CapturedCall call("f");
+    call.enter({{"attribute", code::kAttribute, u32(kTmoValue)},
+                {"dummysesvi", code::kText, text(std::string(3000, 's'))},
+                {"vi", code::kSession, u32(0x10)}});
+    call.returnWith({}, 0);
+    const std::vector<std::string> expected = {"0x3FFF001A (" + std::string(1010, 'n') + ")",
+                                               std::string(1010, 's') + " (0x00000010)"};
+    std::vector<StringBase> names, values;
+    call.record.SetPageInputParamData(names, values, nKoVeskLog210::eFormatFull);
+    EXPECT_EQ(strings(values), expected);
+    const CallTag element = call.record.BuildXmlElement();
+    ASSERT_EQ(element.inputParameters.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) EXPECT_EQ(element.inputParameters[i].value.c_str(), expected[i]);
+}
+
+// The widest dump lines there are (16-bit booleans: 11 + 12 columns of 7)
+// and offsets near 2^31 fit the export's and the page's line buffers.
+TEST_F(BoundsTest, WidestDumpLinesInTheExportAndOnThePage) {
+    const std::tuple<const char*, int, int, Bytes, int, size_t, size_t> cases[] = {
+        {"16-bit booleans", 22, 2, Bytes(48, 1), 0, 95, 11 + 6 * 7},
+        {"bytes", code::kByteArray, 1, Bytes(32, 'x'), 0, 76, 44},
+        {"tail of a 2 GiB value", code::kByteArray, 1, Bytes(64, 'y'), 0x7FFFFFF0, 76, 44}};
+    for (const auto& [why, type, elementSize, bytes, fullSize, exportLength, pageLength] : cases) {
+        SCOPED_TRACE(why);
+        CapturedCall call("viWrite");
+        call.enter({{"buf", type, u64(0x1000)}, {"*buf", type, bytes}});
+        call.input.SetParamElementSize(1, elementSize);
+        if (fullSize) {
+            call.input.SetParamTruncated(1, true);
+            call.input.SetParamFullSize(1, fullSize);
+        }
+        ASSERT_EQ(call.record.GetBufferListSize(), 1u);
+        const Lines lines = exportLines(call.record, IKoVeskCall::eExportUseText);
+        for (size_t k = 2; k < lines.size(); ++k) {
+            if (lines[k][0] != '-') {
+                EXPECT_EQ(lines[k].size(), exportLength) << lines[k];
+            }
+        }
+        StringBase heading;
+        std::vector<StringBase> pageLines;
+        call.record.SetPageBufferParamData(0, heading, pageLines);
+        for (const std::string& line : strings(pageLines)) {
+            if (line[0] != '-') {
+                EXPECT_EQ(line.size(), pageLength) << line;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace call_test
