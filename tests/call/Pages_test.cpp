@@ -114,6 +114,34 @@ TEST_F(PagesTest, StatusReturnValueAndDescription) {
     }
 }
 
+// Pages are offered only with content; the title names a known function.
+TEST_F(PagesTest, ShowPropertiesOffersPagesWithContent) {
+    auto page = [](const char* relative) -> std::string {
+        return CVeskUtility::FullVeskFilePathname(relative, CVeskUtility::eVeskFilePropertyPages).c_str();
+    };
+    const std::string general = page("PropPagesGeneral.pxb/General.pxv");
+    const Lines all{general, page("PropPagesVisa.pxb/Visa_Input.pxv"), page("PropPagesVisa.pxb/Visa_Output.pxv"),
+                    page("PropPagesVisa.pxb/Visa_Buffer.pxv")};
+    CapturedCall full("viWrite"), empty("viFlush"), unidentified("unknown");
+    unidentified.input.SetFunction("unknown", -1, nKoVeskLog210::kVisaApiType);
+    full.enter({{"buf", code::kByteArray, u64(0x1000)}, {"*buf", code::kByteArray, text("DATA")}});
+    full.returnWith({}, 0);
+    empty.enter({});
+    empty.record.ProcessLoggerMatchingOutput(&empty.output);
+    unidentified.enter({{"vi", code::kSession, u32(1)}});
+    const std::tuple<CVISACall*, Lines, const char*> cases[] = {
+        {&full.record, all, "Call Properties: viWrite"},
+        {&empty.record, {general}, "Call Properties: viFlush"},
+        {&unidentified.record, {general}, "Call Properties"}};
+    for (const auto& [record, pages, title] : cases) {
+        StringBase titleText;
+        std::vector<StringBase> shown;
+        record->ShowProperties(titleText, shown);
+        EXPECT_EQ(strings(shown), pages);
+        EXPECT_STREQ(titleText.c_str(), title);
+    }
+}
+
 // The buffer page dumps the chosen buffer (8 bytes a line); a position
 // outside the list: an empty heading and no lines.
 TEST_F(PagesTest, BufferPageDumpsTheChosenBuffer) {

@@ -88,6 +88,39 @@ INSTANTIATE_TEST_SUITE_P(
         DescriptionCase{"NoParameters", {}, {}, "fn ()", "fn ()", {}, {}, {}}),
     [](const ::testing::TestParamInfo<DescriptionCase>& info) { return info.param.label; });
 
+// The host indents nested calls by the thread's depth; a level opened on
+// input and not closed on output skews every later call.
+TEST_F(RecordTest, IngestionKeepsTheThreadDepthInStep) {
+    // API type, function id, depth before, after the input, after the output.
+    const std::tuple<int, int, int, int, int> cases[] = {
+        // One level: API 2, 3 or 27 with 0x63 in bits 8 to 15; two otherwise.
+        {27, 0x6301, 0, 1, 0}, {3, 0x6342, 0, 1, 0}, {2, 0x1263FF, 0, 1, 0},
+        {3, 0x0063, 0, 2, 0}, {5, 0x6300, 0, 2, 0},
+        // API 2, 0x104 closes two levels before its input opens its own,
+        // never below 0; 0x102 opens two after its output.
+        {2, 0x104, 3, 3, 1}, {2, 0x104, 0, 2, 0}, {2, 0x102, 3, 5, 5}};
+    for (const auto& [apiType, functionId, before, afterInput, afterOutput] : cases) {
+        for (const bool matching : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << apiType << " " << std::hex << functionId << " " << matching);
+            CapturedCall call("fn", apiType);
+            call.input.SetFunction("fn", functionId, apiType);
+            call.output.SetFunction("fn", functionId, apiType);
+            CProcThreadInfo thread;
+            thread.IncrementIndent(before);
+            call.record.InitProcThreadInfo(&thread);
+            bool handled = false;
+            call.record.ProcessLoggerInput(&call.input, handled);
+            EXPECT_EQ(thread.GetIndent(), afterInput);
+            if (matching) {
+                call.record.ProcessLoggerMatchingOutput(&call.output);
+            } else {
+                call.record.ProcessLoggerNonMatchingOutput(&call.output, handled);
+            }
+            EXPECT_EQ(thread.GetIndent(), afterOutput);
+        }
+    }
+}
+
 // The status column shows the short status once the call has returned;
 // the other columns are the base's.
 TEST_F(RecordTest, StatusColumnShowsTheShortStatus) {
