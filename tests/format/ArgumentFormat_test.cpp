@@ -180,6 +180,24 @@ TEST_F(ScalarFormatTest, NamedCodes) {
     expectRenderings({{{103}, bytesOf<uint32_t>({1, 0}), "0x00000000", "0x00000000"}});
 }
 
+// The generic formatter has no event or attribute tables: the codes show as
+// numbers, and an event still offers its help.
+TEST_F(ScalarFormatTest, TheGenericFormatterShowsNamedCodesAsNumbers) {
+    CKOVeskMemoryLogger logger;
+    const int event = addCaptured(logger, 27, of<uint32_t>(0x3FFF200B));
+    const int attribute = addCaptured(logger, 29, of<uint32_t>(0x3FFF001A));
+    const CVisaGenericFormat generic;
+    const auto renderGeneric = [&](int index, int* help) {
+        return kovesk_test::renderChecked([&](char* out) {
+            return generic.FormatCallArgScalar(&logger, index, out, eFormatLine, help, nullptr);
+        });
+    };
+    int help = -1;
+    EXPECT_EQ(renderGeneric(event, &help), "0x3FFF200B");
+    EXPECT_EQ(help, event);
+    EXPECT_EQ(renderGeneric(attribute, nullptr), "0x3FFF001A");
+}
+
 // A handle shows the text of a "dummyses..." parameter just before it: quoted
 // for blanks or brackets, cut to 24 bytes in the short form from 28 on,
 // partial as both halves, UTF-8 on whole characters.
