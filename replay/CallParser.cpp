@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <vector>
 
@@ -281,6 +282,7 @@ private:
         int32_t elementSize = 1;
     };
 
+    int takeKey(std::string_view key, std::initializer_list<std::string_view> keys, uint32_t& seen);
     bool parseCall(ondemand::object& object, CapturedCall& call);
     bool parseOutput(ondemand::value& value, CapturedCall& call, int& returnIndex,
                      bool& hasReturnIndex);
@@ -701,34 +703,35 @@ bool CallParser::Impl::parseOutput(ondemand::value& value, CapturedCall& call, i
     if (auto code = value.get_object().get(object)) return failJson(code);
     m_section = eSection::eOutput;
     call.hasOutput = true;
-    bool seenParams = false, seenRet = false, seenOk = false, seenMatching = false;
+    enum { kParams, kRet, kOk, kMatching };
+    uint32_t seen = 0;
     for (auto field : object) {
         std::string_view key;
         if (auto code = readKey(field, key)) return failJson(code);
         auto fieldResult = field.value();
         if (auto code = fieldResult.error()) return failJson(code);
         ondemand::value& fieldValue = fieldResult.value_unsafe();
-        bool* seen = key == "params"     ? &seenParams
-                     : key == "ret"      ? &seenRet
-                     : key == "ok"       ? &seenOk
-                     : key == "matching" ? &seenMatching
-                                         : nullptr;
-        if (!seen) return fail({}, "unknown key \"%.*s\"", static_cast<int>(key.size()), key.data());
-        if (*seen) return fail({}, "duplicate key \"%.*s\"", static_cast<int>(key.size()), key.data());
-        *seen = true;
-        if (key == "params") {
-            if (!parseParams(fieldValue, call.output, eSection::eOutputParams)) return false;
-        } else if (key == "ret") {
-            int32_t index = 0;
-            if (!readInt32(fieldValue, key, kInt32Range, index)) return false;
-            returnIndex = index;
-            hasReturnIndex = true;
-        } else if (key == "ok") {
-            bool ok = true;
-            if (!readBool(fieldValue, key, ok)) return false;
-            call.output.SetSuccessStatus(ok);
-        } else {
-            if (!readBool(fieldValue, key, call.matching)) return false;
+        switch (takeKey(key, {"params", "ret", "ok", "matching"}, seen)) {
+            case kParams:
+                if (!parseParams(fieldValue, call.output, eSection::eOutputParams)) return false;
+                break;
+            case kRet: {
+                int32_t index = 0;
+                if (!readInt32(fieldValue, key, kInt32Range, index)) return false;
+                returnIndex = index;
+                hasReturnIndex = true;
+                break;
+            }
+            case kOk: {
+                bool ok = true;
+                if (!readBool(fieldValue, key, ok)) return false;
+                call.output.SetSuccessStatus(ok);
+                break;
+            }
+            case kMatching:
+                if (!readBool(fieldValue, key, call.matching)) return false;
+                break;
+            default: return false;
         }
     }
     // The return index names one of the output parameters, or none (-1);
@@ -743,8 +746,31 @@ bool CallParser::Impl::parseOutput(ondemand::value& value, CapturedCall& call, i
     return true;
 }
 
+// The position of `key` among `keys`, marked in `seen` (a bit a position);
+// -1, the failure written, for a key not among them or met before.
+int CallParser::Impl::takeKey(std::string_view key, std::initializer_list<std::string_view> keys,
+                              uint32_t& seen) {
+    uint32_t bit = 1;
+    int position = 0;
+    for (const std::string_view known : keys) {
+        if (known == key) {
+            if (seen & bit) {
+                fail({}, "duplicate key \"%.*s\"", static_cast<int>(key.size()), key.data());
+                return -1;
+            }
+            seen |= bit;
+            return position;
+        }
+        bit <<= 1;
+        ++position;
+    }
+    fail({}, "unknown key \"%.*s\"", static_cast<int>(key.size()), key.data());
+    return -1;
+}
+
 bool CallParser::Impl::parseCall(ondemand::object& object, CapturedCall& call) {
-    bool seenFunction = false, seenId = false, seenApi = false, seenIn = false, seenOut = false;
+    enum { kFunction, kId, kApi, kIn, kOut };
+    uint32_t seen = 0;
     int32_t functionId = -1;
     int32_t apiType = eKoVeskApiVisa;
     int returnIndex = -1;
@@ -755,31 +781,30 @@ bool CallParser::Impl::parseCall(ondemand::object& object, CapturedCall& call) {
         auto valueResult = field.value();
         if (auto code = valueResult.error()) return failJson(code);
         ondemand::value& value = valueResult.value_unsafe();
-        bool* seen = key == "function" ? &seenFunction
-                     : key == "id"     ? &seenId
-                     : key == "api"    ? &seenApi
-                     : key == "in"     ? &seenIn
-                     : key == "out"    ? &seenOut
-                                       : nullptr;
-        if (!seen) return fail({}, "unknown key \"%.*s\"", static_cast<int>(key.size()), key.data());
-        if (*seen) return fail({}, "duplicate key \"%.*s\"", static_cast<int>(key.size()), key.data());
-        *seen = true;
-        if (key == "function") {
-            std::string_view name;
-            if (!readString(value, key, name)) return false;
-            m_function.assign(name.data(), name.size());
-        } else if (key == "id") {
-            if (!readInt32(value, key, kInt32Range, functionId)) return false;
-        } else if (key == "api") {
-            if (!readInt32(value, key, kInt32Range, apiType)) return false;
-        } else if (key == "in") {
-            if (!parseParams(value, call.input, eSection::eInput)) return false;
-        } else {
-            if (!parseOutput(value, call, returnIndex, hasReturnIndex)) return false;
+        switch (takeKey(key, {"function", "id", "api", "in", "out"}, seen)) {
+            case kFunction: {
+                std::string_view name;
+                if (!readString(value, key, name)) return false;
+                m_function.assign(name.data(), name.size());
+                break;
+            }
+            case kId:
+                if (!readInt32(value, key, kInt32Range, functionId)) return false;
+                break;
+            case kApi:
+                if (!readInt32(value, key, kInt32Range, apiType)) return false;
+                break;
+            case kIn:
+                if (!parseParams(value, call.input, eSection::eInput)) return false;
+                break;
+            case kOut:
+                if (!parseOutput(value, call, returnIndex, hasReturnIndex)) return false;
+                break;
+            default: return false;
         }
     }
-    if (!seenFunction) return fail({}, "missing required key \"function\"");
-    if (!seenIn) return fail({}, "missing required key \"in\"");
+    if (!(seen & (1u << kFunction))) return fail({}, "missing required key \"function\"");
+    if (!(seen & (1u << kIn))) return fail({}, "missing required key \"in\"");
     // Both loggers describe the same call.
     call.input.SetFunction(m_function.c_str(), functionId, apiType);
     if (call.hasOutput) call.output.SetFunction(m_function.c_str(), functionId, apiType);
