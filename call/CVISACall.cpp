@@ -13,7 +13,6 @@ namespace {
 // around their capture.
 constexpr int kApi2ClosingFunction = 0x104;
 constexpr int kApi2OpeningFunction = 0x102;
-constexpr int kApiTypeTwo = 2;
 constexpr int kApiTypeTwentySeven = 27;
 constexpr int kSingleLevelFunctionGroup = 0x63;
 

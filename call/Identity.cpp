@@ -7,9 +7,6 @@
 namespace nKoVeskLog210 {
 namespace {
 
-constexpr int kEventTypeCode = 27;
-constexpr int kAttributeCode = 29;
-
 // True when the input logger has a parameter of `typeCode`.
 bool HasParameterOfType(const IKoVeskLogger* logger, int typeCode) {
     if (!logger) return false;
@@ -62,7 +59,7 @@ bool CVISACall::IsKnownVisaEvent() const {
 }
 
 bool CVISACall::IsKnownVisaAttribute() const {
-    if (!HasParameterOfType(GetInputLogger(), kAttributeCode)) return false;
+    if (!HasParameterOfType(GetInputLogger(), kAttributeTypeCode)) return false;
     char name[kValueBufferSize];
     return GetAttributeName(name, sizeof name) != nullptr;
 }

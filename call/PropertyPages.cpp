@@ -19,7 +19,6 @@ constexpr char kOutputPage[] = "PropPagesVisa.pxb/Visa_Output.pxv";
 constexpr char kBufferPage[] = "PropPagesVisa.pxb/Visa_Buffer.pxv";
 constexpr char kSuccessTextStart[] = "0 ";
 constexpr char kSuccessCode[] = "00000000";
-constexpr int kApiTypeTwo = 2;
 constexpr uint32_t kStatusCodeDigits = 8;
 
 // The row-name prefixes: "&" for a parameter whose value another row or the

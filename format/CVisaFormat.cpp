@@ -12,8 +12,6 @@ namespace nKoVeskLog210 {
 namespace {
 
 constexpr int kStatusTypeCode = 23;
-constexpr int kEventTypeCode = 27;
-constexpr int kAttributeTypeCode = 29;
 constexpr int kAttributeTypeCode2 = 101;
 constexpr int kHostNamedTypeCode = 103;
 

@@ -25,7 +25,13 @@ inline constexpr uint32_t kArgumentTextSize = 1024;
 // ASCII column); FormatDataLine never writes past it.
 inline constexpr uint32_t kDumpLineSize = 128;
 
-// The VISA API type.
+// The VISA API type, and API type 2, whose calls nest and whose status
+// codes are numbered per function group.
 inline constexpr int32_t kVisaApiType = 3;
+inline constexpr int32_t kApiTypeTwo = 2;
+
+// Data type codes that both the formatter and the call record act on.
+inline constexpr int kEventTypeCode = 27;
+inline constexpr int kAttributeTypeCode = 29;
 
 }  // namespace nKoVeskLog210
