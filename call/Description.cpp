@@ -13,7 +13,6 @@ constexpr char kSeparator[] = ", ";
 constexpr char kClosing[] = ")";
 // Ends a line whose remaining arguments did not fit.
 constexpr char kCutEnding[] = "...)";
-constexpr size_t kLength(const char* text) { return text[0] ? 1 + kLength(text + 1) : 0; }
 
 // Composes "<function> (<arg>, <arg>, ...)" in the 1024-character working
 // buffer. Each argument is rendered into its own scratch buffer and kept
@@ -38,7 +37,7 @@ public:
         if (length > 0) add(m_piece, static_cast<size_t>(length));
     }
 
-    void separate() { add(kSeparator, kLength(kSeparator)); }
+    void separate() { add(kSeparator, sizeof kSeparator - 1); }
 
     StringBase finish() {
         BoundedText whole(m_buffer, kDescriptionBufferSize, m_line.length());
@@ -54,7 +53,7 @@ public:
 private:
     // Everything but a separator and the cut ending.
     static constexpr size_t kContentLimit =
-        kDescriptionBufferSize - 1 - kLength(kSeparator) - kLength(kCutEnding);
+        kDescriptionBufferSize - 1 - (sizeof kSeparator - 1) - (sizeof kCutEnding - 1);
 
     void add(const char* text, size_t length) {
         if (m_cut) return;

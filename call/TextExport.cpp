@@ -17,12 +17,11 @@ constexpr char kEmptyDumpLine[] = "00000000:  ";
 // The offset prefix: at least this many hexadecimal digits, then kOffsetEnd.
 constexpr int kOffsetDigits = 8;
 constexpr char kOffsetEnd[] = ":  ";
-constexpr int kLength(const char* text) { return text[0] ? 1 + kLength(text + 1) : 0; }
 
 // Writes the element offset prefix "%08lX:  " (terminated) at the start of
-// `line` and returns its length. Runs once per dump line: the digits come
-// from a table, not from printf.
-int WriteOffsetPrefix(char* line, int64_t offset) {
+// `line`. Runs once per dump line: the digits come from a table, not from
+// printf.
+void WriteOffsetPrefix(char* line, int64_t offset) {
     const auto value = static_cast<uint64_t>(offset);
     if (value <= 0xFFFFFFFFu) {
         // Every offset of a buffer the logger can hold: eight digits, and
@@ -39,11 +38,10 @@ int WriteOffsetPrefix(char* line, int64_t offset) {
         const uint64_t words[2] = {digits, end};
         static_assert(sizeof words <= kDumpLineSize);
         std::memcpy(line, words, sizeof words);
-        return kOffsetDigits + kLength(kOffsetEnd);
+        return;
     }
     char* const end = writeUpperHex(line, value, kOffsetDigits);
     std::memcpy(end, kOffsetEnd, sizeof kOffsetEnd);
-    return static_cast<int>(end - line) + kLength(kOffsetEnd);
 }
 
 // Composes dump lines in two buffers by turns and copies each line into
