@@ -70,6 +70,11 @@ ReplayResult Replay::Run(std::FILE* input, const std::string& inputName, uint64_
         const bool wanted = onlyCall == 0 || reader.CallNumber() + 1 == onlyCall;
         const CaptureReader::eResult next = reader.Next(wanted);
         if (next == CaptureReader::eResult::eEnd) break;
+        if (next == CaptureReader::eResult::eStopped) {
+            report(inputName, reader.LineNumber(), reader.Error().c_str());
+            result.stopped = true;
+            break;
+        }
         ++result.calls;
         if (next == CaptureReader::eResult::eSkipped) continue;
         if (next == CaptureReader::eResult::eBadCall) {

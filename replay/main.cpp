@@ -82,6 +82,9 @@ int main(int argc, char** argv) {
         Replay replay(plugin.EntryPoints(), *renderer, out, stderr);
         const ReplayResult result = replay.Run(input, options.input, options.pagesCall);
         if (result.skipped > 0) status = kExitSkipped;
+        // A line that could not be held ends the reading: the calls before it
+        // are rendered, unless there were none.
+        if (result.stopped) status = result.calls == 0 ? kExitFailure : kExitSkipped;
         if (options.pagesCall != 0 && result.calls < options.pagesCall) {
             std::fprintf(stderr, "%s: error: no call %llu (the capture has %llu calls)\n",
                          options.input.c_str(), static_cast<unsigned long long>(options.pagesCall),
