@@ -86,6 +86,11 @@ ReplayResult Replay::Run(std::FILE* input, const std::string& inputName, uint64_
             ++result.skipped;
         }
         m_out.FlushIfFull();
+        // Nobody reads the rest: stop at once rather than render it.
+        if (m_out.Failed()) {
+            result.outputFailed = true;
+            break;
+        }
         if (onlyCall != 0 && reader.CallNumber() == onlyCall) break;
     }
     m_renderer.End(m_out);

@@ -19,6 +19,7 @@ struct ReplayResult {
     uint64_t skipped = 0;    // calls reported and skipped
     bool readFailed = false; // the input could not be read to its end
     bool stopped = false;    // reading stopped at a line that could not be held
+    bool outputFailed = false;  // a write failed: the replay stopped there
 };
 
 class Replay {

@@ -85,14 +85,16 @@ int main(int argc, char** argv) {
         // A line that could not be held ends the reading: the calls before it
         // are rendered, unless there were none.
         if (result.stopped) status = result.calls == 0 ? kExitFailure : kExitSkipped;
-        if (options.pagesCall != 0 && result.calls < options.pagesCall) {
+        if (options.pagesCall != 0 && result.calls < options.pagesCall && !result.outputFailed) {
             std::fprintf(stderr, "%s: error: no call %llu (the capture has %llu calls)\n",
                          options.input.c_str(), static_cast<unsigned long long>(options.pagesCall),
                          static_cast<unsigned long long>(result.calls));
             status = kExitSkipped;
         }
         if (result.readFailed) status = fail("cannot read " + options.input);
-        if (!out.Flush()) status = fail("cannot write the output");
+        if (!out.Flush()) {
+            status = fail(std::string("cannot write the output: ") + std::strerror(out.FailureErrno()));
+        }
     }
     if (!fromStdin) std::fclose(input);
     return status;
