@@ -1,9 +1,6 @@
 #include "replay/CallParser.h"
 
 #include <simdjson.h>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include <cfloat>
 #include <cinttypes>
@@ -15,6 +12,8 @@
 #include <initializer_list>
 #include <limits>
 #include <vector>
+
+#include "replay/HexDecoder.h"
 
 namespace vesk::replay {
 
@@ -128,68 +127,6 @@ const char* describeType(ondemand::json_type type) {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-// The value of each hexadecimal digit, -1 for every other character: a
-// waveform's bytes are decoded through it, one table look-up per digit.
-struct tHexDigitValues {
-    int8_t value[256];
-};
-
-constexpr tHexDigitValues makeHexDigitValues() {
-    tHexDigitValues values{};
-    for (int c = 0; c < 256; ++c) {
-        values.value[c] = c >= '0' && c <= '9'   ? static_cast<int8_t>(c - '0')
-                          : c >= 'a' && c <= 'f' ? static_cast<int8_t>(c - 'a' + 10)
-                          : c >= 'A' && c <= 'F' ? static_cast<int8_t>(c - 'A' + 10)
-                                                 : int8_t{-1};
-    }
-    return values;
-}
-
-constexpr tHexDigitValues kHexDigitValues = makeHexDigitValues();
-
-int hexDigitValue(char c) { return kHexDigitValues.value[static_cast<unsigned char>(c)]; }
-
-// Bytes decoded at once by decodeHexBlock.
-constexpr size_t kHexBlockBytes = 16;
-
-// Decodes the 32 characters at `text` into 16 bytes at `out` when all 32
-// are hexadecimal digits (and `available` holds them); false, with nothing
-// written, otherwise. A waveform of megabytes is mostly such blocks.
-bool decodeHexBlock(const char* text, size_t available, unsigned char* out) {
-#if defined(__SSE2__)
-    if (available < 2 * kHexBlockBytes) return false;
-    // Each character to its 4-bit value; `valid` marks the digits.
-    const auto nibbles = [](__m128i chars, __m128i& valid) {
-        const __m128i decimal = _mm_sub_epi8(chars, _mm_set1_epi8('0'));
-        const __m128i isDecimal = _mm_cmpeq_epi8(_mm_min_epu8(decimal, _mm_set1_epi8(9)), decimal);
-        const __m128i letter = _mm_sub_epi8(_mm_or_si128(chars, _mm_set1_epi8(0x20)),
-                                            _mm_set1_epi8('a'));
-        const __m128i isLetter = _mm_cmpeq_epi8(_mm_min_epu8(letter, _mm_set1_epi8(5)), letter);
-        valid = _mm_or_si128(isDecimal, isLetter);
-        return _mm_or_si128(_mm_and_si128(isDecimal, decimal),
-                            _mm_and_si128(isLetter, _mm_add_epi8(letter, _mm_set1_epi8(10))));
-    };
-    __m128i validFirst, validSecond;
-    const __m128i first = nibbles(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text)), validFirst);
-    const __m128i second =
-        nibbles(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 16)), validSecond);
-    if (_mm_movemask_epi8(_mm_and_si128(validFirst, validSecond)) != 0xFFFF) return false;
-    // Each 16-bit lane holds a pair: the high digit in its low byte.
-    const auto pairs = [](__m128i values) {
-        const __m128i high = _mm_and_si128(values, _mm_set1_epi16(0x00FF));
-        const __m128i low = _mm_srli_epi16(values, 8);
-        return _mm_or_si128(_mm_slli_epi16(high, 4), low);
-    };
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(pairs(first), pairs(second)));
-    return true;
-#else
-    (void)text;
-    (void)available;
-    (void)out;
-    return false;
-#endif
-}
-
 // The bit patterns of the special values the float keys accept as strings.
 bool specialReal(std::string_view text, double& value) {
     if (text == "nan") {
@@ -297,13 +234,13 @@ private:
     bool readBool(ondemand::value& value, std::string_view key, bool& out);
     bool readString(ondemand::value& value, std::string_view key, std::string_view& out);
     bool readReal(ondemand::value& value, std::string_view key, bool single, double& out);
-    bool decodeHex(std::string_view text, std::string_view key);
 
     // Failures. Each writes the message, prefixed with the current place.
     bool fail(std::string_view key, const char* format, ...) __attribute__((format(printf, 3, 4)));
     bool failJson(simdjson::error_code code);
     bool failType(std::string_view key, ondemand::value& value, const char* expected);
     bool failRange(std::string_view key, std::string_view token, tRange range);
+    bool failHex(std::string_view key, const tHexFailure& failure);
 
     ondemand::parser m_parser;
     std::string m_function;
@@ -450,56 +387,19 @@ bool CallParser::Impl::readReal(ondemand::value& value, std::string_view key, bo
     return true;
 }
 
-// Hexadecimal digit pairs, blanks allowed between pairs (not inside one).
-bool CallParser::Impl::decodeHex(std::string_view text, std::string_view key) {
-    // Room for the most bytes the text can hold, written in place; cut to
-    // what was decoded at the end.
-    m_hexBytes.resize(text.size() / 2);
-    unsigned char* const bytes = m_hexBytes.data();
-    size_t count = 0;
-    size_t i = 0;
-    while (i < text.size()) {
-        // The common case: a run of digits without blanks, 32 at a time.
-        if (decodeHexBlock(text.data() + i, text.size() - i, bytes + count)) {
-            count += kHexBlockBytes;
-            i += 2 * kHexBlockBytes;
-            continue;
-        }
-        // Else a whole pair.
-        if (i + 1 < text.size()) {
-            const int high = hexDigitValue(text[i]);
-            const int low = hexDigitValue(text[i + 1]);
-            if ((high | low) >= 0) {
-                bytes[count++] = static_cast<unsigned char>(high * 16 + low);
-                i += 2;
-                continue;
-            }
-        }
-        if (isBlank(text[i])) {
-            ++i;
-            continue;
-        }
-        const int high = hexDigitValue(text[i]);
-        if (high < 0) {
+bool CallParser::Impl::failHex(std::string_view key, const tHexFailure& failure) {
+    // Characters are counted from 1, as a text editor counts columns.
+    switch (failure.kind) {
+        case eHexFailure::BadDigit:
             return fail(key, "bad hex: '%c' at character %zu is not a hexadecimal digit",
-                        text[i], i + 1);
-        }
-        if (i + 1 >= text.size()) {
+                        failure.character, failure.position + 1);
+        case eHexFailure::OddDigitCount:
             return fail(key, "bad hex: odd number of hexadecimal digits");
-        }
-        const int low = hexDigitValue(text[i + 1]);
-        if (low < 0) {
-            if (isBlank(text[i + 1])) {
-                return fail(key, "bad hex: blank inside the digit pair at character %zu", i + 1);
-            }
-            return fail(key, "bad hex: '%c' at character %zu is not a hexadecimal digit",
-                        text[i + 1], i + 2);
-        }
-        bytes[count++] = static_cast<unsigned char>(high * 16 + low);
-        i += 2;
+        case eHexFailure::BlankInsidePair:
+            return fail(key, "bad hex: blank inside the digit pair at character %zu",
+                        failure.position + 1);
     }
-    m_hexBytes.resize(count);
-    return true;
+    return false;
 }
 
 // --- parameters ----------------------------------------------------------------
@@ -517,7 +417,9 @@ bool CallParser::Impl::parseValueKey(const tParamKeyInfo& info, ondemand::value&
         case eValueKey::eNone: break;
         case eValueKey::eHex: {
             std::string_view text;
-            if (!readString(value, key, text) || !decodeHex(text, key)) return false;
+            if (!readString(value, key, text)) return false;
+            tHexFailure failure;
+            if (!DecodeHex(text, m_hexBytes, failure)) return failHex(key, failure);
             fields.data = m_hexBytes.data();
             fields.count = m_hexBytes.size();
             return true;
