@@ -2,10 +2,8 @@
 
 #include <simdjson.h>
 
-#include <cfloat>
 #include <cinttypes>
 #include <cstdarg>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +12,7 @@
 #include <vector>
 
 #include "replay/HexDecoder.h"
+#include "replay/JsonNumbers.h"
 
 namespace vesk::replay {
 
@@ -28,38 +27,41 @@ namespace {
 // the call object itself.
 enum class eSection { eCall, eOutput, eInput, eOutputParams };
 
-// The value keys of a parameter: at most one per parameter.
-enum class eValueKey { eNone, eHex, eText, eU8, eU16, eU32, eU64, eI8, eI16, eI32, eI64, eF32, eF64 };
+// --- keys ----------------------------------------------------------------------
 
-// The keys of a parameter object.
+// What a key of a parameter object sets.
 enum class eParamKey { eName, eType, eSize, eTruncated, eFullSize, eElementSize, eValue };
+
+// How a value key gives the parameter's bytes; a parameter has at most one.
+enum class eValueKey { eNone, eHex, eText, eUnsigned, eSigned, eReal };
 
 struct tParamKeyInfo {
     std::string_view name;
     eParamKey key;
-    eValueKey valueKey;  // for eValue
-    size_t width;        // bytes of a typed value key; 0 for hex and text
+    eValueKey valueKey;  // for eParamKey::eValue
+    size_t width;        // bytes of a typed value (integer or real); 0 for hex and text
+    tIntegerRange range;  // the values of an integer key
 };
 
 constexpr tParamKeyInfo kParamKeys[] = {
-    {"name", eParamKey::eName, eValueKey::eNone, 0},
-    {"type", eParamKey::eType, eValueKey::eNone, 0},
-    {"size", eParamKey::eSize, eValueKey::eNone, 0},
-    {"truncated", eParamKey::eTruncated, eValueKey::eNone, 0},
-    {"fullSize", eParamKey::eFullSize, eValueKey::eNone, 0},
-    {"elementSize", eParamKey::eElementSize, eValueKey::eNone, 0},
-    {"hex", eParamKey::eValue, eValueKey::eHex, 0},
-    {"text", eParamKey::eValue, eValueKey::eText, 0},
-    {"u8", eParamKey::eValue, eValueKey::eU8, 1},
-    {"u16", eParamKey::eValue, eValueKey::eU16, 2},
-    {"u32", eParamKey::eValue, eValueKey::eU32, 4},
-    {"u64", eParamKey::eValue, eValueKey::eU64, 8},
-    {"i8", eParamKey::eValue, eValueKey::eI8, 1},
-    {"i16", eParamKey::eValue, eValueKey::eI16, 2},
-    {"i32", eParamKey::eValue, eValueKey::eI32, 4},
-    {"i64", eParamKey::eValue, eValueKey::eI64, 8},
-    {"f32", eParamKey::eValue, eValueKey::eF32, 4},
-    {"f64", eParamKey::eValue, eValueKey::eF64, 8},
+    {"name", eParamKey::eName, eValueKey::eNone, 0, {}},
+    {"type", eParamKey::eType, eValueKey::eNone, 0, {}},
+    {"size", eParamKey::eSize, eValueKey::eNone, 0, {}},
+    {"truncated", eParamKey::eTruncated, eValueKey::eNone, 0, {}},
+    {"fullSize", eParamKey::eFullSize, eValueKey::eNone, 0, {}},
+    {"elementSize", eParamKey::eElementSize, eValueKey::eNone, 0, {}},
+    {"hex", eParamKey::eValue, eValueKey::eHex, 0, {}},
+    {"text", eParamKey::eValue, eValueKey::eText, 0, {}},
+    {"u8", eParamKey::eValue, eValueKey::eUnsigned, 1, IntegerRangeOf(1, false)},
+    {"u16", eParamKey::eValue, eValueKey::eUnsigned, 2, IntegerRangeOf(2, false)},
+    {"u32", eParamKey::eValue, eValueKey::eUnsigned, 4, IntegerRangeOf(4, false)},
+    {"u64", eParamKey::eValue, eValueKey::eUnsigned, 8, IntegerRangeOf(8, false)},
+    {"i8", eParamKey::eValue, eValueKey::eSigned, 1, IntegerRangeOf(1, true)},
+    {"i16", eParamKey::eValue, eValueKey::eSigned, 2, IntegerRangeOf(2, true)},
+    {"i32", eParamKey::eValue, eValueKey::eSigned, 4, IntegerRangeOf(4, true)},
+    {"i64", eParamKey::eValue, eValueKey::eSigned, 8, IntegerRangeOf(8, true)},
+    {"f32", eParamKey::eValue, eValueKey::eReal, 4, {}},
+    {"f64", eParamKey::eValue, eValueKey::eReal, 8, {}},
 };
 static_assert(std::size(kParamKeys) <= 32, "one bit per key in a 32-bit set");
 
@@ -92,26 +94,24 @@ const tParamKeyInfo* findParamKey(std::string_view key) {
     return nullptr;
 }
 
-// An integer as JSON gave it: non-negative values in `bits`, negative ones
-// as their two's complement.
-struct tInteger {
-    bool negative = false;
-    uint64_t bits = 0;
-};
-
-struct tRange {
-    int64_t min;
-    uint64_t max;
-};
-
-constexpr tRange kInt32Range = {std::numeric_limits<int32_t>::min(),
-                                std::numeric_limits<int32_t>::max()};
-constexpr tRange kSizeRange = {0, std::numeric_limits<int32_t>::max()};
-
-bool inRange(tInteger value, tRange range) {
-    if (value.negative) return range.min < 0 && static_cast<int64_t>(value.bits) >= range.min;
-    return value.bits <= range.max;
+// The key of an object field. Keys are nearly always plain: those are read
+// in place; only a key with an escape is unescaped (into the parser's
+// string buffer).
+simdjson::error_code readKey(simdjson::simdjson_result<ondemand::field>& result,
+                             std::string_view& key) {
+    if (auto code = result.error()) return code;
+    ondemand::field& field = result.value_unsafe();
+    const char* raw = field.key().raw();
+    const char* end = raw;
+    while (*end != '"' && *end != '\\') ++end;  // the line is padded and checked
+    if (*end == '"') {
+        key = std::string_view(raw, static_cast<size_t>(end - raw));
+        return simdjson::SUCCESS;
+    }
+    return field.unescaped_key().get(key);
 }
+
+// --- documents that are no call ---------------------------------------------------
 
 const char* describeType(ondemand::json_type type) {
     switch (type) {
@@ -123,22 +123,6 @@ const char* describeType(ondemand::json_type type) {
         case ondemand::json_type::null: return "null";
     }
     return "an unknown value";
-}
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-// The bit patterns of the special values the float keys accept as strings.
-bool specialReal(std::string_view text, double& value) {
-    if (text == "nan") {
-        value = std::numeric_limits<double>::quiet_NaN();
-    } else if (text == "inf") {
-        value = std::numeric_limits<double>::infinity();
-    } else if (text == "-inf") {
-        value = -std::numeric_limits<double>::infinity();
-    } else {
-        return false;
-    }
-    return true;
 }
 
 // Reads a document that is not an object to its end: SUCCESS when it is
@@ -171,22 +155,8 @@ simdjson::error_code validateNonObject(ondemand::document& document, ondemand::j
     return simdjson::SUCCESS;
 }
 
-// The key of an object field. Keys are nearly always plain: those are read
-// in place; only a key with an escape is unescaped (into the parser's
-// string buffer).
-simdjson::error_code readKey(simdjson::simdjson_result<ondemand::field>& result,
-                             std::string_view& key) {
-    if (auto code = result.error()) return code;
-    ondemand::field& field = result.value_unsafe();
-    const char* raw = field.key().raw();
-    const char* end = raw;
-    while (*end != '"' && *end != '\\') ++end;  // the line is padded and checked
-    if (*end == '"') {
-        key = std::string_view(raw, static_cast<size_t>(end - raw));
-        return simdjson::SUCCESS;
-    }
-    return field.unescaped_key().get(key);
-}
+// What a real key expects, in its messages.
+constexpr const char* kExpectedReal = "a number, \"nan\", \"inf\" or \"-inf\"";
 
 // What the bytes of one zero-length capture point at (the logger refuses a
 // null pointer with data).
@@ -229,17 +199,18 @@ private:
     bool parseValueKey(const tParamKeyInfo& info, ondemand::value& value, tParamFields& fields);
     bool addParam(const tParamFields& fields, CKOVeskMemoryLogger& logger);
 
-    bool readInteger(ondemand::value& value, std::string_view key, tRange range, tInteger& out);
-    bool readInt32(ondemand::value& value, std::string_view key, tRange range, int32_t& out);
+    bool readInteger(ondemand::value& value, std::string_view key, tIntegerRange range,
+                     tJsonInteger& out);
+    bool readInt32(ondemand::value& value, std::string_view key, tIntegerRange range, int32_t& out);
+    bool readReal(ondemand::value& value, std::string_view key, size_t width, double& out);
     bool readBool(ondemand::value& value, std::string_view key, bool& out);
     bool readString(ondemand::value& value, std::string_view key, std::string_view& out);
-    bool readReal(ondemand::value& value, std::string_view key, bool single, double& out);
 
     // Failures. Each writes the message, prefixed with the current place.
     bool fail(std::string_view key, const char* format, ...) __attribute__((format(printf, 3, 4)));
     bool failJson(simdjson::error_code code);
     bool failType(std::string_view key, ondemand::value& value, const char* expected);
-    bool failRange(std::string_view key, std::string_view token, tRange range);
+    bool failNumber(std::string_view key, const tNumberFailure& failure, const char* expected);
     bool failHex(std::string_view key, const tHexFailure& failure);
 
     ondemand::parser m_parser;
@@ -293,53 +264,65 @@ bool CallParser::Impl::failType(std::string_view key, ondemand::value& value,
     return fail(key, "expected %s, got %s", expected, describeType(type));
 }
 
-bool CallParser::Impl::failRange(std::string_view key, std::string_view token, tRange range) {
-    while (!token.empty() && (isBlank(token.back()) || token.back() == '\r')) token.remove_suffix(1);
-    return fail(key, "%.*s is out of range %" PRId64 "..%" PRIu64, static_cast<int>(token.size()),
-                token.data(), range.min, range.max);
+bool CallParser::Impl::failNumber(std::string_view key, const tNumberFailure& failure,
+                                  const char* expected) {
+    const int length = static_cast<int>(failure.text.size());
+    const char* const text = failure.text.data();
+    switch (failure.kind) {
+        case eNumberFailure::Json: break;
+        case eNumberFailure::WrongType:
+            return fail(key, "expected %s, got %s", expected, describeType(failure.type));
+        case eNumberFailure::NotAnInteger:
+            return fail(key, "expected %s, got %.*s", expected, length, text);
+        case eNumberFailure::IntegerOutOfRange:
+            return fail(key, "%.*s is out of range %" PRId64 "..%" PRIu64, length, text,
+                        failure.range.min, failure.range.max);
+        case eNumberFailure::RealOutOfRange:
+            return fail(key, "%.*s is out of range of a %d-bit real", length, text,
+                        static_cast<int>(failure.width * 8));
+        case eNumberFailure::UnknownRealName:
+            return fail(key, "expected %s, got \"%.*s\"", expected, length, text);
+    }
+    return failJson(failure.json);
 }
 
-// --- scalar readers ------------------------------------------------------------
-
-bool CallParser::Impl::readInteger(ondemand::value& value, std::string_view key, tRange range,
-                                   tInteger& out) {
-    // The common case first; anything else is looked at again below to say
-    // what is wrong with it.
-    int64_t fast = 0;
-    if (!value.get_int64().get(fast)) {
-        out.negative = fast < 0;
-        out.bits = static_cast<uint64_t>(fast);
-        if (inRange(out, range)) return true;
+bool CallParser::Impl::failHex(std::string_view key, const tHexFailure& failure) {
+    // Characters are counted from 1, as a text editor counts columns.
+    switch (failure.kind) {
+        case eHexFailure::BadDigit:
+            return fail(key, "bad hex: '%c' at character %zu is not a hexadecimal digit",
+                        failure.character, failure.position + 1);
+        case eHexFailure::OddDigitCount:
+            return fail(key, "bad hex: odd number of hexadecimal digits");
+        case eHexFailure::BlankInsidePair:
+            return fail(key, "bad hex: blank inside the digit pair at character %zu",
+                        failure.position + 1);
     }
-    ondemand::json_type type;
-    if (auto code = value.type().get(type)) return failJson(code);
-    if (type != ondemand::json_type::number) return failType(key, value, "an integer");
-    const std::string_view token = value.raw_json_token();
-    ondemand::number_type numberType;
-    if (auto code = value.get_number_type().get(numberType)) return failJson(code);
-    if (numberType == ondemand::number_type::floating_point_number) {
-        return fail(key, "expected an integer, got %.*s", static_cast<int>(token.size()),
-                    token.data());
-    }
-    out = tInteger{};
-    if (numberType == ondemand::number_type::unsigned_integer) {
-        if (value.get_uint64().get(out.bits)) return failRange(key, token, range);
-    } else {
-        int64_t signedValue = 0;
-        if (value.get_int64().get(signedValue)) return failRange(key, token, range);
-        out.negative = signedValue < 0;
-        out.bits = static_cast<uint64_t>(signedValue);
-    }
-    if (!inRange(out, range)) return failRange(key, token, range);
-    return true;
+    return false;
 }
 
-bool CallParser::Impl::readInt32(ondemand::value& value, std::string_view key, tRange range,
-                                 int32_t& out) {
-    tInteger integer;
+// --- values --------------------------------------------------------------------
+
+bool CallParser::Impl::readInteger(ondemand::value& value, std::string_view key,
+                                   tIntegerRange range, tJsonInteger& out) {
+    tNumberFailure failure;
+    if (ReadJsonInteger(value, range, out, failure)) return true;
+    return failNumber(key, failure, "an integer");
+}
+
+bool CallParser::Impl::readInt32(ondemand::value& value, std::string_view key,
+                                 tIntegerRange range, int32_t& out) {
+    tJsonInteger integer;
     if (!readInteger(value, key, range, integer)) return false;
     out = static_cast<int32_t>(static_cast<int64_t>(integer.bits));
     return true;
+}
+
+bool CallParser::Impl::readReal(ondemand::value& value, std::string_view key, size_t width,
+                                double& out) {
+    tNumberFailure failure;
+    if (ReadJsonReal(value, width, out, failure)) return true;
+    return failNumber(key, failure, kExpectedReal);
 }
 
 bool CallParser::Impl::readBool(ondemand::value& value, std::string_view key, bool& out) {
@@ -359,47 +342,6 @@ bool CallParser::Impl::readString(ondemand::value& value, std::string_view key,
     if (type != ondemand::json_type::string) return failType(key, value, "a string");
     if (auto code = value.get_string().get(out)) return failJson(code);
     return true;
-}
-
-bool CallParser::Impl::readReal(ondemand::value& value, std::string_view key, bool single,
-                                double& out) {
-    ondemand::json_type type;
-    if (auto code = value.type().get(type)) return failJson(code);
-    if (type == ondemand::json_type::string) {
-        std::string_view text;
-        if (auto code = value.get_string().get(text)) return failJson(code);
-        if (!specialReal(text, out)) {
-            return fail(key, "expected a number, \"nan\", \"inf\" or \"-inf\", got \"%.*s\"",
-                        static_cast<int>(text.size()), text.data());
-        }
-        return true;
-    }
-    if (type != ondemand::json_type::number) {
-        return failType(key, value, "a number, \"nan\", \"inf\" or \"-inf\"");
-    }
-    std::string_view token = value.raw_json_token();
-    while (!token.empty() && (isBlank(token.back()) || token.back() == '\r')) token.remove_suffix(1);
-    const double largest = single ? FLT_MAX : DBL_MAX;
-    if (value.get_double().get(out) || std::fabs(out) > largest) {
-        return fail(key, "%.*s is out of range of a %d-bit real", static_cast<int>(token.size()),
-                    token.data(), single ? 32 : 64);
-    }
-    return true;
-}
-
-bool CallParser::Impl::failHex(std::string_view key, const tHexFailure& failure) {
-    // Characters are counted from 1, as a text editor counts columns.
-    switch (failure.kind) {
-        case eHexFailure::BadDigit:
-            return fail(key, "bad hex: '%c' at character %zu is not a hexadecimal digit",
-                        failure.character, failure.position + 1);
-        case eHexFailure::OddDigitCount:
-            return fail(key, "bad hex: odd number of hexadecimal digits");
-        case eHexFailure::BlankInsidePair:
-            return fail(key, "bad hex: blank inside the digit pair at character %zu",
-                        failure.position + 1);
-    }
-    return false;
 }
 
 // --- parameters ----------------------------------------------------------------
@@ -431,32 +373,10 @@ bool CallParser::Impl::parseValueKey(const tParamKeyInfo& info, ondemand::value&
             fields.count = text.size();
             return true;
         }
-        case eValueKey::eU8:
-        case eValueKey::eU16:
-        case eValueKey::eU32:
-        case eValueKey::eU64:
-        case eValueKey::eI8:
-        case eValueKey::eI16:
-        case eValueKey::eI32:
-        case eValueKey::eI64: {
-            const bool isSigned = info.valueKey == eValueKey::eI8 ||
-                                  info.valueKey == eValueKey::eI16 ||
-                                  info.valueKey == eValueKey::eI32 ||
-                                  info.valueKey == eValueKey::eI64;
-            const unsigned bits = static_cast<unsigned>(info.width * 8);
-            tRange range;
-            if (isSigned) {
-                range.min = bits == 64 ? std::numeric_limits<int64_t>::min()
-                                       : -(int64_t{1} << (bits - 1));
-                range.max = bits == 64 ? uint64_t{std::numeric_limits<int64_t>::max()}
-                                       : (uint64_t{1} << (bits - 1)) - 1;
-            } else {
-                range.min = 0;
-                range.max = bits == 64 ? std::numeric_limits<uint64_t>::max()
-                                       : (uint64_t{1} << bits) - 1;
-            }
-            tInteger integer;
-            if (!readInteger(value, key, range, integer)) return false;
+        case eValueKey::eUnsigned:
+        case eValueKey::eSigned: {
+            tJsonInteger integer;
+            if (!readInteger(value, key, info.range, integer)) return false;
             // Little-endian: the low bytes of the two's complement.
             for (size_t i = 0; i < info.width; ++i) {
                 fields.scalar[i] = static_cast<unsigned char>(integer.bits >> (8 * i));
@@ -465,21 +385,17 @@ bool CallParser::Impl::parseValueKey(const tParamKeyInfo& info, ondemand::value&
             fields.count = info.width;
             return true;
         }
-        case eValueKey::eF32: {
+        case eValueKey::eReal: {
             double real = 0;
-            if (!readReal(value, key, true, real)) return false;
-            const float single = static_cast<float>(real);
-            std::memcpy(fields.scalar, &single, sizeof single);
+            if (!readReal(value, key, info.width, real)) return false;
+            if (info.width == sizeof(float)) {
+                const float single = static_cast<float>(real);
+                std::memcpy(fields.scalar, &single, sizeof single);
+            } else {
+                std::memcpy(fields.scalar, &real, sizeof real);
+            }
             fields.data = fields.scalar;
-            fields.count = sizeof single;
-            return true;
-        }
-        case eValueKey::eF64: {
-            double real = 0;
-            if (!readReal(value, key, false, real)) return false;
-            std::memcpy(fields.scalar, &real, sizeof real);
-            fields.data = fields.scalar;
-            fields.count = sizeof real;
+            fields.count = info.width;
             return true;
         }
     }
