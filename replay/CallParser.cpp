@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "replay/HexDecoder.h"
@@ -25,43 +25,57 @@ namespace {
 
 // Where in a call the parser is, for messages: "in[2]", "out.params[0]" or
 // the call object itself.
-enum class eSection { eCall, eOutput, eInput, eOutputParams };
+enum class eSection { Call, Output, Input, OutputParams };
 
 // --- keys ----------------------------------------------------------------------
 
+// The keys of the call object, in the order of eCallKey.
+enum class eCallKey { Function, Id, Api, In, Out };
+constexpr std::string_view kCallKeys[] = {"function", "id", "api", "in", "out"};
+
+// The keys of the output object, in the order of eOutputKey.
+enum class eOutputKey { Params, Ret, Ok, Matching };
+constexpr std::string_view kOutputKeys[] = {"params", "ret", "ok", "matching"};
+
+// The bit of a call or output key in a set of keys met.
+template <typename eKey>
+constexpr uint32_t keyBit(eKey key) {
+    return 1u << static_cast<unsigned>(key);
+}
+
 // What a key of a parameter object sets.
-enum class eParamKey { eName, eType, eSize, eTruncated, eFullSize, eElementSize, eValue };
+enum class eParamKey { Name, Type, Size, Truncated, FullSize, ElementSize, Value };
 
 // How a value key gives the parameter's bytes; a parameter has at most one.
-enum class eValueKey { eNone, eHex, eText, eUnsigned, eSigned, eReal };
+enum class eValueKey { None, Hex, Text, Unsigned, Signed, Real };
 
 struct tParamKeyInfo {
     std::string_view name;
     eParamKey key;
-    eValueKey valueKey;  // for eParamKey::eValue
+    eValueKey valueKey;  // for eParamKey::Value
     size_t width;        // bytes of a typed value (integer or real); 0 for hex and text
     tIntegerRange range;  // the values of an integer key
 };
 
 constexpr tParamKeyInfo kParamKeys[] = {
-    {"name", eParamKey::eName, eValueKey::eNone, 0, {}},
-    {"type", eParamKey::eType, eValueKey::eNone, 0, {}},
-    {"size", eParamKey::eSize, eValueKey::eNone, 0, {}},
-    {"truncated", eParamKey::eTruncated, eValueKey::eNone, 0, {}},
-    {"fullSize", eParamKey::eFullSize, eValueKey::eNone, 0, {}},
-    {"elementSize", eParamKey::eElementSize, eValueKey::eNone, 0, {}},
-    {"hex", eParamKey::eValue, eValueKey::eHex, 0, {}},
-    {"text", eParamKey::eValue, eValueKey::eText, 0, {}},
-    {"u8", eParamKey::eValue, eValueKey::eUnsigned, 1, IntegerRangeOf(1, false)},
-    {"u16", eParamKey::eValue, eValueKey::eUnsigned, 2, IntegerRangeOf(2, false)},
-    {"u32", eParamKey::eValue, eValueKey::eUnsigned, 4, IntegerRangeOf(4, false)},
-    {"u64", eParamKey::eValue, eValueKey::eUnsigned, 8, IntegerRangeOf(8, false)},
-    {"i8", eParamKey::eValue, eValueKey::eSigned, 1, IntegerRangeOf(1, true)},
-    {"i16", eParamKey::eValue, eValueKey::eSigned, 2, IntegerRangeOf(2, true)},
-    {"i32", eParamKey::eValue, eValueKey::eSigned, 4, IntegerRangeOf(4, true)},
-    {"i64", eParamKey::eValue, eValueKey::eSigned, 8, IntegerRangeOf(8, true)},
-    {"f32", eParamKey::eValue, eValueKey::eReal, 4, {}},
-    {"f64", eParamKey::eValue, eValueKey::eReal, 8, {}},
+    {"name", eParamKey::Name, eValueKey::None, 0, {}},
+    {"type", eParamKey::Type, eValueKey::None, 0, {}},
+    {"size", eParamKey::Size, eValueKey::None, 0, {}},
+    {"truncated", eParamKey::Truncated, eValueKey::None, 0, {}},
+    {"fullSize", eParamKey::FullSize, eValueKey::None, 0, {}},
+    {"elementSize", eParamKey::ElementSize, eValueKey::None, 0, {}},
+    {"hex", eParamKey::Value, eValueKey::Hex, 0, {}},
+    {"text", eParamKey::Value, eValueKey::Text, 0, {}},
+    {"u8", eParamKey::Value, eValueKey::Unsigned, 1, IntegerRangeOf(1, false)},
+    {"u16", eParamKey::Value, eValueKey::Unsigned, 2, IntegerRangeOf(2, false)},
+    {"u32", eParamKey::Value, eValueKey::Unsigned, 4, IntegerRangeOf(4, false)},
+    {"u64", eParamKey::Value, eValueKey::Unsigned, 8, IntegerRangeOf(8, false)},
+    {"i8", eParamKey::Value, eValueKey::Signed, 1, IntegerRangeOf(1, true)},
+    {"i16", eParamKey::Value, eValueKey::Signed, 2, IntegerRangeOf(2, true)},
+    {"i32", eParamKey::Value, eValueKey::Signed, 4, IntegerRangeOf(4, true)},
+    {"i64", eParamKey::Value, eValueKey::Signed, 8, IntegerRangeOf(8, true)},
+    {"f32", eParamKey::Value, eValueKey::Real, 4, {}},
+    {"f64", eParamKey::Value, eValueKey::Real, 8, {}},
 };
 static_assert(std::size(kParamKeys) <= 32, "one bit per key in a 32-bit set");
 
@@ -189,7 +203,9 @@ private:
         int32_t elementSize = 1;
     };
 
-    int takeKey(std::string_view key, std::initializer_list<std::string_view> keys, uint32_t& seen);
+    template <typename eKey, size_t kKeyCount>
+    std::optional<eKey> takeKey(std::string_view key, const std::string_view (&keys)[kKeyCount],
+                                uint32_t& seen);
     bool parseCall(ondemand::object& object, CapturedCall& call);
     bool parseOutput(ondemand::value& value, CapturedCall& call, int& returnIndex,
                      bool& hasReturnIndex);
@@ -217,7 +233,7 @@ private:
     std::string m_function;
     std::vector<unsigned char> m_hexBytes;
     std::string* m_error = nullptr;
-    eSection m_section = eSection::eCall;
+    eSection m_section = eSection::Call;
     size_t m_paramIndex = 0;
 };
 
@@ -228,12 +244,12 @@ bool CallParser::Impl::fail(std::string_view key, const char* format, ...) {
     error.clear();
     char place[64] = "";
     switch (m_section) {
-        case eSection::eCall: break;
-        case eSection::eOutput: std::snprintf(place, sizeof place, "out"); break;
-        case eSection::eInput:
+        case eSection::Call: break;
+        case eSection::Output: std::snprintf(place, sizeof place, "out"); break;
+        case eSection::Input:
             std::snprintf(place, sizeof place, "in[%zu]", m_paramIndex);
             break;
-        case eSection::eOutputParams:
+        case eSection::OutputParams:
             std::snprintf(place, sizeof place, "out.params[%zu]", m_paramIndex);
             break;
     }
@@ -253,7 +269,7 @@ bool CallParser::Impl::fail(std::string_view key, const char* format, ...) {
 }
 
 bool CallParser::Impl::failJson(simdjson::error_code code) {
-    m_section = eSection::eCall;
+    m_section = eSection::Call;
     return fail({}, "invalid JSON: %s", simdjson::error_message(code));
 }
 
@@ -356,8 +372,8 @@ bool CallParser::Impl::parseValueKey(const tParamKeyInfo& info, ondemand::value&
     fields.valueKey = &info;
     const std::string_view key = info.name;
     switch (info.valueKey) {
-        case eValueKey::eNone: break;
-        case eValueKey::eHex: {
+        case eValueKey::None: break;
+        case eValueKey::Hex: {
             std::string_view text;
             if (!readString(value, key, text)) return false;
             tHexFailure failure;
@@ -366,15 +382,15 @@ bool CallParser::Impl::parseValueKey(const tParamKeyInfo& info, ondemand::value&
             fields.count = m_hexBytes.size();
             return true;
         }
-        case eValueKey::eText: {
+        case eValueKey::Text: {
             std::string_view text;
             if (!readString(value, key, text)) return false;
             fields.data = reinterpret_cast<const unsigned char*>(text.data());
             fields.count = text.size();
             return true;
         }
-        case eValueKey::eUnsigned:
-        case eValueKey::eSigned: {
+        case eValueKey::Unsigned:
+        case eValueKey::Signed: {
             tJsonInteger integer;
             if (!readInteger(value, key, info.range, integer)) return false;
             // Little-endian: the low bytes of the two's complement.
@@ -385,7 +401,7 @@ bool CallParser::Impl::parseValueKey(const tParamKeyInfo& info, ondemand::value&
             fields.count = info.width;
             return true;
         }
-        case eValueKey::eReal: {
+        case eValueKey::Real: {
             double real = 0;
             if (!readReal(value, key, info.width, real)) return false;
             if (info.width == sizeof(float)) {
@@ -406,7 +422,7 @@ bool CallParser::Impl::parseParamKey(const tParamKeyInfo& info, ondemand::value&
                                      tParamFields& fields) {
     const std::string_view key = info.name;
     switch (info.key) {
-        case eParamKey::eName: {
+        case eParamKey::Name: {
             bool isNull = false;
             if (auto code = value.is_null().get(isNull)) return failJson(code);
             if (isNull) return true;
@@ -414,18 +430,18 @@ bool CallParser::Impl::parseParamKey(const tParamKeyInfo& info, ondemand::value&
             fields.hasName = true;
             return true;
         }
-        case eParamKey::eType:
+        case eParamKey::Type:
             fields.hasType = true;
             return readInt32(value, key, kInt32Range, fields.type);
-        case eParamKey::eSize:
+        case eParamKey::Size:
             fields.hasSize = true;
             return readInt32(value, key, kSizeRange, fields.size);
-        case eParamKey::eTruncated: return readBool(value, key, fields.truncated);
-        case eParamKey::eFullSize: return readInt32(value, key, kSizeRange, fields.fullSize);
-        case eParamKey::eElementSize:
+        case eParamKey::Truncated: return readBool(value, key, fields.truncated);
+        case eParamKey::FullSize: return readInt32(value, key, kSizeRange, fields.fullSize);
+        case eParamKey::ElementSize:
             fields.hasElementSize = true;
             return readInt32(value, key, kSizeRange, fields.elementSize);
-        case eParamKey::eValue: return parseValueKey(info, value, fields);
+        case eParamKey::Value: return parseValueKey(info, value, fields);
     }
     return true;
 }
@@ -494,7 +510,7 @@ bool CallParser::Impl::parseParams(ondemand::value& value, CKOVeskMemoryLogger& 
                                    eSection section) {
     ondemand::json_type type;
     if (auto code = value.type().get(type)) return failJson(code);
-    const std::string_view key = section == eSection::eInput ? "in" : "params";
+    const std::string_view key = section == eSection::Input ? "in" : "params";
     if (type != ondemand::json_type::array) return failType(key, value, "an array");
     ondemand::array array;
     if (auto code = value.get_array().get(array)) return failJson(code);
@@ -519,37 +535,37 @@ bool CallParser::Impl::parseOutput(ondemand::value& value, CapturedCall& call, i
     if (type != ondemand::json_type::object) return failType("out", value, "an object");
     ondemand::object object;
     if (auto code = value.get_object().get(object)) return failJson(code);
-    m_section = eSection::eOutput;
+    m_section = eSection::Output;
     call.hasOutput = true;
-    enum { kParams, kRet, kOk, kMatching };
-    uint32_t seen = 0;
+    uint32_t seen = 0;  // one bit per eOutputKey
     for (auto field : object) {
         std::string_view key;
         if (auto code = readKey(field, key)) return failJson(code);
         auto fieldResult = field.value();
         if (auto code = fieldResult.error()) return failJson(code);
         ondemand::value& fieldValue = fieldResult.value_unsafe();
-        switch (takeKey(key, {"params", "ret", "ok", "matching"}, seen)) {
-            case kParams:
-                if (!parseParams(fieldValue, call.output, eSection::eOutputParams)) return false;
+        const std::optional<eOutputKey> taken = takeKey<eOutputKey>(key, kOutputKeys, seen);
+        if (!taken) return false;
+        switch (*taken) {
+            case eOutputKey::Params:
+                if (!parseParams(fieldValue, call.output, eSection::OutputParams)) return false;
                 break;
-            case kRet: {
+            case eOutputKey::Ret: {
                 int32_t index = 0;
                 if (!readInt32(fieldValue, key, kInt32Range, index)) return false;
                 returnIndex = index;
                 hasReturnIndex = true;
                 break;
             }
-            case kOk: {
+            case eOutputKey::Ok: {
                 bool ok = true;
                 if (!readBool(fieldValue, key, ok)) return false;
                 call.output.SetSuccessStatus(ok);
                 break;
             }
-            case kMatching:
+            case eOutputKey::Matching:
                 if (!readBool(fieldValue, key, call.matching)) return false;
                 break;
-            default: return false;
         }
     }
     // The return index names one of the output parameters, or none (-1);
@@ -560,35 +576,34 @@ bool CallParser::Impl::parseOutput(ondemand::value& value, CapturedCall& call, i
                     count - 1, count);
     }
     call.output.SetReturnParamIndex(returnIndex);
-    m_section = eSection::eCall;
+    m_section = eSection::Call;
     return true;
 }
 
-// The position of `key` among `keys`, marked in `seen` (a bit a position);
-// -1, the failure written, for a key not among them or met before.
-int CallParser::Impl::takeKey(std::string_view key, std::initializer_list<std::string_view> keys,
-                              uint32_t& seen) {
-    uint32_t bit = 1;
-    int position = 0;
-    for (const std::string_view known : keys) {
-        if (known == key) {
-            if (seen & bit) {
-                fail({}, "duplicate key \"%.*s\"", static_cast<int>(key.size()), key.data());
-                return -1;
-            }
-            seen |= bit;
-            return position;
+// The key of `keys` (listed in the order of eKey) that `key` is, marked in
+// `seen` (a bit a key); none, the failure written, for a key not among them
+// or met before.
+template <typename eKey, size_t kKeyCount>
+std::optional<eKey> CallParser::Impl::takeKey(std::string_view key,
+                                              const std::string_view (&keys)[kKeyCount],
+                                              uint32_t& seen) {
+    static_assert(kKeyCount <= 32, "one bit per key in a 32-bit set");
+    for (size_t position = 0; position < kKeyCount; ++position) {
+        if (keys[position] != key) continue;
+        const uint32_t bit = 1u << position;
+        if (seen & bit) {
+            fail({}, "duplicate key \"%.*s\"", static_cast<int>(key.size()), key.data());
+            return std::nullopt;
         }
-        bit <<= 1;
-        ++position;
+        seen |= bit;
+        return static_cast<eKey>(position);
     }
     fail({}, "unknown key \"%.*s\"", static_cast<int>(key.size()), key.data());
-    return -1;
+    return std::nullopt;
 }
 
 bool CallParser::Impl::parseCall(ondemand::object& object, CapturedCall& call) {
-    enum { kFunction, kId, kApi, kIn, kOut };
-    uint32_t seen = 0;
+    uint32_t seen = 0;  // one bit per eCallKey
     int32_t functionId = -1;
     int32_t apiType = eKoVeskApiVisa;
     int returnIndex = -1;
@@ -599,30 +614,31 @@ bool CallParser::Impl::parseCall(ondemand::object& object, CapturedCall& call) {
         auto valueResult = field.value();
         if (auto code = valueResult.error()) return failJson(code);
         ondemand::value& value = valueResult.value_unsafe();
-        switch (takeKey(key, {"function", "id", "api", "in", "out"}, seen)) {
-            case kFunction: {
+        const std::optional<eCallKey> taken = takeKey<eCallKey>(key, kCallKeys, seen);
+        if (!taken) return false;
+        switch (*taken) {
+            case eCallKey::Function: {
                 std::string_view name;
                 if (!readString(value, key, name)) return false;
                 m_function.assign(name.data(), name.size());
                 break;
             }
-            case kId:
+            case eCallKey::Id:
                 if (!readInt32(value, key, kInt32Range, functionId)) return false;
                 break;
-            case kApi:
+            case eCallKey::Api:
                 if (!readInt32(value, key, kInt32Range, apiType)) return false;
                 break;
-            case kIn:
-                if (!parseParams(value, call.input, eSection::eInput)) return false;
+            case eCallKey::In:
+                if (!parseParams(value, call.input, eSection::Input)) return false;
                 break;
-            case kOut:
+            case eCallKey::Out:
                 if (!parseOutput(value, call, returnIndex, hasReturnIndex)) return false;
                 break;
-            default: return false;
         }
     }
-    if (!(seen & (1u << kFunction))) return fail({}, "missing required key \"function\"");
-    if (!(seen & (1u << kIn))) return fail({}, "missing required key \"in\"");
+    if (!(seen & keyBit(eCallKey::Function))) return fail({}, "missing required key \"function\"");
+    if (!(seen & keyBit(eCallKey::In))) return fail({}, "missing required key \"in\"");
     // Both loggers describe the same call.
     call.input.SetFunction(m_function.c_str(), functionId, apiType);
     if (call.hasOutput) call.output.SetFunction(m_function.c_str(), functionId, apiType);
@@ -632,7 +648,7 @@ bool CallParser::Impl::parseCall(ondemand::object& object, CapturedCall& call) {
 bool CallParser::Impl::Parse(const char* line, size_t length, CapturedCall& call,
                              std::string& error) {
     m_error = &error;
-    m_section = eSection::eCall;
+    m_section = eSection::Call;
     call.Clear();
     ondemand::document document;
     if (auto code = m_parser.iterate(line, length, length + kLinePadding).get(document)) {

@@ -105,12 +105,12 @@ TEST(CaptureReaderTest, BadLinesGiveTheirMessageAndLineNumber) {
     CaptureReader reader(file.file);
     for (size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(cases[i].first);
-        EXPECT_EQ(reader.Next(), CaptureReader::eResult::eBadCall);
+        EXPECT_EQ(reader.Next(), CaptureReader::eResult::BadCall);
         EXPECT_EQ(reader.Error(), cases[i].second);
         EXPECT_EQ(reader.LineNumber(), 2 * i + 1);
         EXPECT_EQ(reader.CallNumber(), i + 1);
     }
-    EXPECT_EQ(reader.Next(), CaptureReader::eResult::eEnd);
+    EXPECT_EQ(reader.Next(), CaptureReader::eResult::End);
 }
 
 // --- numbering ---------------------------------------------------------------------
@@ -134,7 +134,7 @@ TEST(CaptureReaderTest, LineAndCallNumbers) {
         MemoryFile file(c.text);
         CaptureReader reader(file.file);
         std::string reads;
-        for (CaptureReader::eResult r; (r = reader.Next(c.parse)) != CaptureReader::eResult::eEnd;) {
+        for (CaptureReader::eResult r; (r = reader.Next(c.parse)) != CaptureReader::eResult::End;) {
             reads += "CBS"[static_cast<int>(r)] + std::to_string(reader.LineNumber()) + ":" +
                      std::to_string(reader.CallNumber()) + " ";
         }
@@ -160,10 +160,10 @@ TEST(CaptureReaderTest, LinesArriveWholeAcrossReadBlocks) {
     MemoryFile file(text);
     CaptureReader reader(file.file);
     for (const std::string& name : names) {
-        ASSERT_EQ(reader.Next(), CaptureReader::eResult::eCall) << name << ": " << reader.Error();
+        ASSERT_EQ(reader.Next(), CaptureReader::eResult::Call) << name << ": " << reader.Error();
         ASSERT_EQ(reader.Call().input.GetFunctionName(), name);
     }
-    EXPECT_EQ(reader.Next(), CaptureReader::eResult::eEnd);
+    EXPECT_EQ(reader.Next(), CaptureReader::eResult::End);
     EXPECT_EQ(reader.LineNumber(), names.size());
 }
 
