@@ -50,11 +50,11 @@ std::string failureOf(const std::string& text) {
     Bytes bytes;
     tHexFailure failure;
     if (decode(text, bytes, failure)) return "ok";
+    const std::string at = "@" + std::to_string(failure.position);
     switch (failure.kind) {
-        case eHexFailure::BadDigit:
-            return std::string("bad '") + failure.character + "'@" + std::to_string(failure.position);
-        case eHexFailure::OddDigitCount: return "odd@" + std::to_string(failure.position);
-        case eHexFailure::BlankInsidePair: return "blank@" + std::to_string(failure.position);
+        case eHexFailure::BadDigit: return std::string("bad '") + failure.character + "'" + at;
+        case eHexFailure::OddDigitCount: return "odd" + at;
+        case eHexFailure::BlankInsidePair: return "blank" + at;
     }
     return "?";
 }
