@@ -52,8 +52,8 @@ enum class eValueKey { None, Hex, Text, Unsigned, Signed, Real };
 struct tParamKeyInfo {
     std::string_view name;
     eParamKey key;
-    eValueKey valueKey;  // for eParamKey::Value
-    size_t width;        // bytes of a typed value (integer or real); 0 for hex and text
+    eValueKey valueKey;   // for eParamKey::Value
+    size_t width;         // bytes of a typed value (integer or real); 0 for hex and text
     tIntegerRange range;  // the values of an integer key
 };
 
@@ -127,18 +127,6 @@ simdjson::error_code readKey(simdjson::simdjson_result<ondemand::field>& result,
 
 // --- documents that are no call ---------------------------------------------------
 
-const char* describeType(ondemand::json_type type) {
-    switch (type) {
-        case ondemand::json_type::array: return "an array";
-        case ondemand::json_type::object: return "an object";
-        case ondemand::json_type::number: return "a number";
-        case ondemand::json_type::string: return "a string";
-        case ondemand::json_type::boolean: return "a boolean";
-        case ondemand::json_type::null: return "null";
-    }
-    return "an unknown value";
-}
-
 // Reads a document that is not an object to its end: SUCCESS when it is
 // valid JSON of `type`, else the error that shows it is not JSON.
 simdjson::error_code validateNonObject(ondemand::document& document, ondemand::json_type type) {
@@ -169,7 +157,22 @@ simdjson::error_code validateNonObject(ondemand::document& document, ondemand::j
     return simdjson::SUCCESS;
 }
 
-// What a real key expects, in its messages.
+// --- words of the messages ------------------------------------------------------------
+
+// A JSON value's type, as "got ..." names it.
+const char* describeType(ondemand::json_type type) {
+    switch (type) {
+        case ondemand::json_type::array: return "an array";
+        case ondemand::json_type::object: return "an object";
+        case ondemand::json_type::number: return "a number";
+        case ondemand::json_type::string: return "a string";
+        case ondemand::json_type::boolean: return "a boolean";
+        case ondemand::json_type::null: return "null";
+    }
+    return "an unknown value";
+}
+
+// What a real key expects.
 constexpr const char* kExpectedReal = "a number, \"nan\", \"inf\" or \"-inf\"";
 
 // What the bytes of one zero-length capture point at (the logger refuses a
