@@ -78,24 +78,23 @@ std::vector<tErrorCase> errorCases() {
         {param(R"("u32":1,"size":2)"), R"(in[0]: size 2 does not match the 4 bytes of "u32")"},
         {param(R"("hex":"00","text":"a")"), R"(in[0]: more than one value key ("hex" and "text"))"},
     };
-    // Each integer value key, one past either end of its range.
-    const char* const kRanges[][4] = {
-        {"u8", "-1", "256", "0..255"},
-        {"u16", "-1", "65536", "0..65535"},
-        {"u32", "-1", "4294967296", "0..4294967295"},
-        {"u64", "-1", "18446744073709551616", "0..18446744073709551615"},
-        {"i8", "-129", "128", "-128..127"},
-        {"i16", "-32769", "32768", "-32768..32767"},
-        {"i32", "-2147483649", "2147483648", "-2147483648..2147483647"},
-        {"i64", "-9223372036854775809", "9223372036854775808",
-         "-9223372036854775808..9223372036854775807"},
+    // Each integer value key past one end of its range: the message names
+    // the whole range the key table gives it (the ends themselves are the
+    // number readers' tests).
+    const char* const kRanges[][3] = {
+        {"u8", "-1", "0..255"},
+        {"u16", "65536", "0..65535"},
+        {"u32", "-1", "0..4294967295"},
+        {"u64", "18446744073709551616", "0..18446744073709551615"},
+        {"i8", "-129", "-128..127"},
+        {"i16", "32768", "-32768..32767"},
+        {"i32", "-2147483649", "-2147483648..2147483647"},
+        {"i64", "9223372036854775808", "-9223372036854775808..9223372036854775807"},
     };
     for (const auto& r : kRanges) {
-        for (const std::string value : {r[1], r[2]}) {
-            const std::string key = r[0];
-            cases.push_back({param('"' + key + "\":" + value),
-                             "in[0]." + key + ": " + value + " is out of range " + r[3]});
-        }
+        const std::string key = r[0], value = r[1];
+        cases.push_back({param('"' + key + "\":" + value),
+                         "in[0]." + key + ": " + value + " is out of range " + r[2]});
     }
     return cases;
 }
