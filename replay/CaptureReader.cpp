@@ -20,11 +20,11 @@ CaptureReader::CaptureReader(std::FILE* input) : m_lines(input) {}
 CaptureReader::eResult CaptureReader::Next(bool parse) {
     std::string_view line;
     do {
-        if (!m_lines.Next(line)) return eResult::eEnd;
+        if (!m_lines.Next(line)) return eResult::End;
     } while (isBlankLine(line));
     ++m_callNumber;
-    if (!parse) return eResult::eSkipped;
-    return m_parser.Parse(line.data(), line.size(), m_call) ? eResult::eCall : eResult::eBadCall;
+    if (!parse) return eResult::Skipped;
+    return m_parser.Parse(line.data(), line.size(), m_call) ? eResult::Call : eResult::BadCall;
 }
 
 }  // namespace vesk::replay

@@ -21,10 +21,10 @@ namespace vesk::replay {
 class CaptureReader {
 public:
     enum class eResult {
-        eCall,     // Call() holds the next call
-        eBadCall,  // the line is not a well-formed call: Error() says why
-        eSkipped,  // a call line passed over unread (Next with parse false)
-        eEnd,      // no more lines (or the input could not be read)
+        Call,     // Call() holds the next call
+        BadCall,  // the line is not a well-formed call: Error() says why
+        Skipped,  // a call line passed over unread (Next with parse false)
+        End,      // no more lines (or the input could not be read)
     };
 
     // Reads from `input`, which stays owned by the caller.
