@@ -35,11 +35,11 @@ CaptureReader::eResult CaptureReader::stop(LineSource::eNext reason) {
             break;
         case LineSource::eNext::ReadError:
             m_readFailed = true;
-            return eResult::eEnd;
-        default: return eResult::eEnd;
+            return eResult::End;
+        default: return eResult::End;
     }
     m_error = message;
-    return eResult::eStopped;
+    return eResult::Stopped;
 }
 
 CaptureReader::eResult CaptureReader::Next(bool parse) {
@@ -50,14 +50,14 @@ CaptureReader::eResult CaptureReader::Next(bool parse) {
         if (next != LineSource::eNext::Line) return stop(next);
     } while (isBlankLine(line));
     ++m_callNumber;
-    if (!parse) return eResult::eSkipped;
+    if (!parse) return eResult::Skipped;
     try {
-        return m_parser.Parse(line.data(), line.size(), m_call) ? eResult::eCall : eResult::eBadCall;
+        return m_parser.Parse(line.data(), line.size(), m_call) ? eResult::Call : eResult::BadCall;
     } catch (const std::bad_alloc&) {
         // The call is dropped; its allocations went with the unwinding.
         m_call.Clear();
         m_error = "out of memory reading the call";
-        return eResult::eBadCall;
+        return eResult::BadCall;
     }
 }
 

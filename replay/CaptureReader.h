@@ -21,11 +21,11 @@ namespace vesk::replay {
 class CaptureReader {
 public:
     enum class eResult {
-        eCall,     // Call() holds the next call
-        eBadCall,  // the line is not a well-formed call: Error() says why
-        eSkipped,  // a call line passed over unread (Next with parse false)
-        eEnd,      // no more lines
-        eStopped,  // reading had to stop at a line: Error() says why
+        Call,     // Call() holds the next call
+        BadCall,  // the line is not a well-formed call: Error() says why
+        Skipped,  // a call line passed over unread (Next with parse false)
+        End,      // no more lines
+        Stopped,  // reading had to stop at a line: Error() says why
     };
 
     // Reads from `input`, which stays owned by the caller; lines longer than

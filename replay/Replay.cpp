@@ -69,15 +69,15 @@ ReplayResult Replay::Run(std::FILE* input, const std::string& inputName, uint64_
     for (;;) {
         const bool wanted = onlyCall == 0 || reader.CallNumber() + 1 == onlyCall;
         const CaptureReader::eResult next = reader.Next(wanted);
-        if (next == CaptureReader::eResult::eEnd) break;
-        if (next == CaptureReader::eResult::eStopped) {
+        if (next == CaptureReader::eResult::End) break;
+        if (next == CaptureReader::eResult::Stopped) {
             report(inputName, reader.LineNumber(), reader.Error().c_str());
             result.stopped = true;
             break;
         }
         ++result.calls;
-        if (next == CaptureReader::eResult::eSkipped) continue;
-        if (next == CaptureReader::eResult::eBadCall) {
+        if (next == CaptureReader::eResult::Skipped) continue;
+        if (next == CaptureReader::eResult::BadCall) {
             report(inputName, reader.LineNumber(), reader.Error().c_str());
             ++result.skipped;
         } else if (renderCall(reader.CallNumber(), reader.Call(), inputName, reader.LineNumber())) {

@@ -33,12 +33,12 @@ int fail(const std::string& message) {
 
 std::unique_ptr<Renderer> makeRenderer(const Options& options, const PluginEntryPoints& entry) {
     switch (options.mode) {
-        case eMode::eList: return std::make_unique<ListRenderer>();
-        case eMode::eExport:
+        case eMode::List: return std::make_unique<ListRenderer>();
+        case eMode::Export:
             return std::make_unique<ExportRenderer>(
                 static_cast<IKoVeskCall::eCallExportUse>(options.exportUse));
-        case eMode::eXml: return std::make_unique<XmlRenderer>();
-        case eMode::ePages: return std::make_unique<PagesRenderer>(entry);
+        case eMode::Xml: return std::make_unique<XmlRenderer>();
+        case eMode::Pages: return std::make_unique<PagesRenderer>(entry);
     }
     return nullptr;
 }
