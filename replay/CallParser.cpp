@@ -11,8 +11,10 @@
 #include <optional>
 #include <vector>
 
+#include "replay/CaptureLimits.h"
 #include "replay/HexDecoder.h"
 #include "replay/JsonNumbers.h"
+#include "replay/VisaFunctions.h"
 
 namespace vesk::replay {
 
@@ -30,8 +32,9 @@ enum class eSection { Call, Output, Input, OutputParams };
 // --- keys ----------------------------------------------------------------------
 
 // The keys of the call object, in the order of eCallKey.
-enum class eCallKey { Function, Id, Api, In, Out };
-constexpr std::string_view kCallKeys[] = {"function", "id", "api", "in", "out"};
+enum class eCallKey { Function, Id, Api, In, Out, Time, Duration, Thread, Process };
+constexpr std::string_view kCallKeys[] = {"function", "id",       "api",    "in",     "out",
+                                          "time",     "duration", "thread", "process"};
 
 // The keys of the output object, in the order of eOutputKey.
 enum class eOutputKey { Params, Ret, Ok, Matching };
@@ -172,6 +175,50 @@ const char* describeType(ondemand::json_type type) {
     return "an unknown value";
 }
 
+// A text of the capture as a message quotes it: every byte that is not
+// printable ASCII as \xNN (so that a message can neither drive the
+// terminal nor forge a line), cut after kShownBytes bytes with "...".
+constexpr size_t kShownBytes = 64;
+
+std::string shown(std::string_view text) {
+    static const char kHexDigits[] = "0123456789ABCDEF";
+    std::string result;
+    const size_t count = text.size() < kShownBytes ? text.size() : kShownBytes;
+    for (size_t i = 0; i < count; ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte >= 0x20 && byte < 0x7F) {
+            result += static_cast<char>(byte);
+        } else {
+            result += "\\x";
+            result += kHexDigits[byte >> 4];
+            result += kHexDigits[byte & 0xF];
+        }
+    }
+    if (count < text.size()) result += "...";
+    return result;
+}
+
+// Why a function or parameter name cannot be shown, or null when it can:
+// names are identifiers, so a control character (C0 or DEL) has no place
+// in them, and their length is bounded.
+const char* nameProblem(std::string_view name, char* detail, size_t size) {
+    if (name.size() > kMaxNameBytes) {
+        std::snprintf(detail, size, "%zu bytes are more than the %zu a name may have", name.size(),
+                      kMaxNameBytes);
+        return detail;
+    }
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            std::snprintf(detail, size,
+                          "a name may not hold the control character \\x%02X: \"%s\"",
+                          byte, shown(name).c_str());
+            return detail;
+        }
+    }
+    return nullptr;
+}
+
 // What a real key expects.
 constexpr const char* kExpectedReal = "a number, \"nan\", \"inf\" or \"-inf\"";
 
@@ -224,6 +271,9 @@ private:
     bool readReal(ondemand::value& value, std::string_view key, size_t width, double& out);
     bool readBool(ondemand::value& value, std::string_view key, bool& out);
     bool readString(ondemand::value& value, std::string_view key, std::string_view& out);
+    bool readTime(ondemand::value& value, std::string_view key, tTimeStamp& out);
+    bool readDuration(ondemand::value& value, std::string_view key, double& seconds);
+    bool readId(ondemand::value& value, std::string_view key, uint64_t& out);
 
     // Failures. Each writes the message, prefixed with the current place.
     bool fail(std::string_view key, const char* format, ...) __attribute__((format(printf, 3, 4)));
@@ -262,7 +312,7 @@ bool CallParser::Impl::fail(std::string_view key, const char* format, ...) {
         error.append(key.data(), key.size());
     }
     if (!error.empty()) error += ": ";
-    char detail[256];
+    char detail[512];
     va_list arguments;
     va_start(arguments, format);
     std::vsnprintf(detail, sizeof detail, format, arguments);
@@ -285,22 +335,21 @@ bool CallParser::Impl::failType(std::string_view key, ondemand::value& value,
 
 bool CallParser::Impl::failNumber(std::string_view key, const tNumberFailure& failure,
                                   const char* expected) {
-    const int length = static_cast<int>(failure.text.size());
-    const char* const text = failure.text.data();
+    const std::string text = shown(failure.text);
     switch (failure.kind) {
         case eNumberFailure::Json: break;
         case eNumberFailure::WrongType:
             return fail(key, "expected %s, got %s", expected, describeType(failure.type));
         case eNumberFailure::NotAnInteger:
-            return fail(key, "expected %s, got %.*s", expected, length, text);
+            return fail(key, "expected %s, got %s", expected, text.c_str());
         case eNumberFailure::IntegerOutOfRange:
-            return fail(key, "%.*s is out of range %" PRId64 "..%" PRIu64, length, text,
+            return fail(key, "%s is out of range %" PRId64 "..%" PRIu64, text.c_str(),
                         failure.range.min, failure.range.max);
         case eNumberFailure::RealOutOfRange:
-            return fail(key, "%.*s is out of range of a %d-bit real", length, text,
+            return fail(key, "%s is out of range of a %d-bit real", text.c_str(),
                         static_cast<int>(failure.width * 8));
         case eNumberFailure::UnknownRealName:
-            return fail(key, "expected %s, got \"%.*s\"", expected, length, text);
+            return fail(key, "expected %s, got \"%s\"", expected, text.c_str());
     }
     return failJson(failure.json);
 }
@@ -309,8 +358,9 @@ bool CallParser::Impl::failHex(std::string_view key, const tHexFailure& failure)
     // Characters are counted from 1, as a text editor counts columns.
     switch (failure.kind) {
         case eHexFailure::BadDigit:
-            return fail(key, "bad hex: '%c' at character %zu is not a hexadecimal digit",
-                        failure.character, failure.position + 1);
+            return fail(key, "bad hex: '%s' at character %zu is not a hexadecimal digit",
+                        shown(std::string_view(&failure.character, 1)).c_str(),
+                        failure.position + 1);
         case eHexFailure::OddDigitCount:
             return fail(key, "bad hex: odd number of hexadecimal digits");
         case eHexFailure::BlankInsidePair:
@@ -360,6 +410,34 @@ bool CallParser::Impl::readString(ondemand::value& value, std::string_view key,
     if (auto code = value.type().get(type)) return failJson(code);
     if (type != ondemand::json_type::string) return failType(key, value, "a string");
     if (auto code = value.get_string().get(out)) return failJson(code);
+    return true;
+}
+
+bool CallParser::Impl::readTime(ondemand::value& value, std::string_view key, tTimeStamp& out) {
+    std::string_view text;
+    if (!readString(value, key, text)) return false;
+    const char* reason = nullptr;
+    if (ParseTimeStamp(text, out, reason)) return true;
+    return fail(key, "%s, not \"%s\"", reason, shown(text).c_str());
+}
+
+bool CallParser::Impl::readDuration(ondemand::value& value, std::string_view key,
+                                    double& seconds) {
+    ondemand::json_type type;
+    if (auto code = value.type().get(type)) return failJson(code);
+    if (type != ondemand::json_type::number) return failType(key, value, "a number of seconds");
+    if (auto code = value.get_double().get(seconds)) return failJson(code);
+    if (seconds < 0) {
+        return fail(key, "%s is negative: a call takes 0 seconds or more",
+                    shown(value.raw_json_token()).c_str());
+    }
+    return true;
+}
+
+bool CallParser::Impl::readId(ondemand::value& value, std::string_view key, uint64_t& out) {
+    tJsonInteger integer;
+    if (!readInteger(value, key, IntegerRangeOf(8, false), integer)) return false;
+    out = integer.bits;
     return true;
 }
 
@@ -430,6 +508,10 @@ bool CallParser::Impl::parseParamKey(const tParamKeyInfo& info, ondemand::value&
             if (auto code = value.is_null().get(isNull)) return failJson(code);
             if (isNull) return true;
             if (!readString(value, key, fields.name)) return false;
+            char detail[256];
+            if (const char* problem = nameProblem(fields.name, detail, sizeof detail)) {
+                return fail(key, "%s", problem);
+            }
             fields.hasName = true;
             return true;
         }
@@ -457,6 +539,13 @@ bool CallParser::Impl::addParam(const tParamFields& fields, CKOVeskMemoryLogger&
     }
     if (fields.count > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
         return fail({}, "%zu bytes are more than a parameter can hold", fields.count);
+    }
+    // The whole value cannot be smaller than the part of it captured (a
+    // dump would show offsets before its start).
+    const size_t captured = fields.valueKey ? fields.count : static_cast<size_t>(fields.size);
+    if (fields.fullSize != 0 && static_cast<size_t>(fields.fullSize) < captured) {
+        return fail("fullSize", "%d is smaller than the %zu bytes captured", fields.fullSize,
+                    captured);
     }
     const int index = logger.AddParam(fields.hasName ? fields.name.data() : nullptr,
                                       fields.name.size(), fields.type);
@@ -489,9 +578,7 @@ bool CallParser::Impl::parseParam(ondemand::value& value, CKOVeskMemoryLogger& l
         std::string_view key;
         if (auto code = readKey(field, key)) return failJson(code);
         const tParamKeyInfo* info = findParamKey(key);
-        if (!info) {
-            return fail({}, "unknown key \"%.*s\"", static_cast<int>(key.size()), key.data());
-        }
+        if (!info) return fail({}, "unknown key \"%s\"", shown(key).c_str());
         // A repeated key would silently replace the earlier one.
         const uint32_t bit = 1u << (info - kParamKeys);
         if (seen & bit) {
@@ -522,6 +609,11 @@ bool CallParser::Impl::parseParams(ondemand::value& value, CKOVeskMemoryLogger& 
     m_paramIndex = 0;
     for (auto element : array) {
         if (auto code = element.error()) return failJson(code);
+        if (m_paramIndex == kMaxParameters) {
+            m_section = outer;
+            return fail(key, "more than %zu parameters; a call may have at most %zu in each list",
+                        kMaxParameters, kMaxParameters);
+        }
         if (!parseParam(element.value_unsafe(), logger)) return false;
         ++m_paramIndex;
     }
@@ -595,19 +687,20 @@ std::optional<eKey> CallParser::Impl::takeKey(std::string_view key,
         if (keys[position] != key) continue;
         const uint32_t bit = 1u << position;
         if (seen & bit) {
-            fail({}, "duplicate key \"%.*s\"", static_cast<int>(key.size()), key.data());
+            fail({}, "duplicate key \"%s\"", shown(key).c_str());
             return std::nullopt;
         }
         seen |= bit;
         return static_cast<eKey>(position);
     }
-    fail({}, "unknown key \"%.*s\"", static_cast<int>(key.size()), key.data());
+    fail({}, "unknown key \"%s\"", shown(key).c_str());
     return std::nullopt;
 }
 
 bool CallParser::Impl::parseCall(ondemand::object& object, CapturedCall& call) {
     uint32_t seen = 0;  // one bit per eCallKey
     int32_t functionId = -1;
+    bool hasFunctionId = false;
     int32_t apiType = eKoVeskApiVisa;
     int returnIndex = -1;
     bool hasReturnIndex = false;
@@ -623,11 +716,16 @@ bool CallParser::Impl::parseCall(ondemand::object& object, CapturedCall& call) {
             case eCallKey::Function: {
                 std::string_view name;
                 if (!readString(value, key, name)) return false;
+                char detail[256];
+                if (const char* problem = nameProblem(name, detail, sizeof detail)) {
+                    return fail(key, "%s", problem);
+                }
                 m_function.assign(name.data(), name.size());
                 break;
             }
             case eCallKey::Id:
                 if (!readInt32(value, key, kInt32Range, functionId)) return false;
+                hasFunctionId = true;
                 break;
             case eCallKey::Api:
                 if (!readInt32(value, key, kInt32Range, apiType)) return false;
@@ -638,10 +736,28 @@ bool CallParser::Impl::parseCall(ondemand::object& object, CapturedCall& call) {
             case eCallKey::Out:
                 if (!parseOutput(value, call, returnIndex, hasReturnIndex)) return false;
                 break;
+            case eCallKey::Time:
+                if (!readTime(value, key, call.time)) return false;
+                call.hasTime = true;
+                break;
+            case eCallKey::Duration:
+                if (!readDuration(value, key, call.durationSeconds)) return false;
+                call.hasDuration = true;
+                break;
+            case eCallKey::Thread:
+                if (!readId(value, key, call.thread)) return false;
+                call.hasThread = true;
+                break;
+            case eCallKey::Process:
+                if (!readId(value, key, call.process)) return false;
+                call.hasProcess = true;
+                break;
         }
     }
     if (!(seen & keyBit(eCallKey::Function))) return fail({}, "missing required key \"function\"");
     if (!(seen & keyBit(eCallKey::In))) return fail({}, "missing required key \"in\"");
+    // A call without its identifier is one of the VISA operations, or none.
+    if (!hasFunctionId) functionId = FindVisaFunctionId(m_function);
     // Both loggers describe the same call.
     call.input.SetFunction(m_function.c_str(), functionId, apiType);
     if (call.hasOutput) call.output.SetFunction(m_function.c_str(), functionId, apiType);
@@ -653,6 +769,12 @@ bool CallParser::Impl::Parse(const char* line, size_t length, CapturedCall& call
     m_error = &error;
     m_section = eSection::Call;
     call.Clear();
+    // JSON text never holds a raw NUL byte (a string spells it \u0000); say
+    // so rather than let it end some other message early.
+    if (const void* nul = std::memchr(line, '\0', length)) {
+        return fail({}, "invalid JSON: a NUL byte at character %zu",
+                    static_cast<size_t>(static_cast<const char*>(nul) - line) + 1);
+    }
     ondemand::document document;
     if (auto code = m_parser.iterate(line, length, length + kLinePadding).get(document)) {
         return failJson(code);

@@ -77,7 +77,48 @@ std::vector<tErrorCase> errorCases() {
         {param(R"("hex":"A B")"), "in[0].hex: bad hex: blank inside the digit pair at character 1"},
         {param(R"("u32":1,"size":2)"), R"(in[0]: size 2 does not match the 4 bytes of "u32")"},
         {param(R"("hex":"00","text":"a")"), R"(in[0]: more than one value key ("hex" and "text"))"},
+        // the whole value smaller than what was captured of it
+        {param(R"("hex":"0102","fullSize":1)"), "in[0].fullSize: 1 is smaller than the 2 bytes captured"},
+        {param(R"("size":10,"fullSize":9)"), "in[0].fullSize: 9 is smaller than the 10 bytes captured"},
+        // names are identifiers: no control characters, bounded length; a
+        // message quotes every byte of the capture that is not printable
+        // ASCII as \xNN, a NUL too
+        {R"({"function":"vi\u001b[2J","in":[]})",
+         R"(function: a name may not hold the control character \x1B: "vi\x1B[2J")"},
+        {R"({"function":"viRead","in":[{"name":"a\nINJECTED = 1","type":1}]})",
+         R"(in[0].name: a name may not hold the control character \x0A: "a\x0AINJECTED = 1")"},
+        {R"({"function":"viRead","in":[],"out":{"params":[{"name":"\u007f","type":1}]}})",
+         R"(out.params[0].name: a name may not hold the control character \x7F: "\x7F")"},
+        {R"({"function":")" + std::string(257, 'f') + R"(","in":[]})",
+         "function: 257 bytes are more than the 256 a name may have"},
+        {param(R"("name":")" + std::string(257, 'n') + R"(")"),
+         "in[0].name: 257 bytes are more than the 256 a name may have"},
+        {R"({"function":"f","in":[],"k\u0007\u0000y\u00e9":1})",
+         "unknown key \"k\\x07\\x00y\\xC3\\xA9\""},
+        {param(R"("hex":"\u00e9")"), "in[0].hex: bad hex: '\\xC3' at character 1 is not a hexadecimal digit"},
+        {std::string(R"({"function":"f","in":[{"type":1)") + '\0' + "}]}",
+         "invalid JSON: a NUL byte at character 32"},
+        // the time of a call and what it ran on
+        {R"({"function":"f","in":[],"time":"2026-12-06T10:15:30"})",
+         R"(time: expected a date and time such as "2026-12-06T10:15:30.250123Z", not "2026-12-06T10:15:30")"},
+        {R"({"function":"f","in":[],"time":"2026-02-29T10:15:30Z"})",
+         R"(time: the day is out of range for its month, not "2026-02-29T10:15:30Z")"},
+        {R"({"function":"f","in":[],"time":1733480130})", "time: expected a string, got a number"},
+        {R"({"function":"f","in":[],"duration":-0.001})",
+         "duration: -0.001 is negative: a call takes 0 seconds or more"},
+        {R"({"function":"f","in":[],"duration":"0.1"})",
+         "duration: expected a number of seconds, got a string"},
+        {R"({"function":"f","in":[],"thread":-1})", "thread: -1 is out of range 0..18446744073709551615"},
+        {R"({"function":"f","in":[],"process":1.5})", "process: expected an integer, got 1.5"},
+        {R"({"function":"f","in":[],"thread":1,"thread":2})", R"(duplicate key "thread")"},
     };
+    // More parameters than a call may have, in either list.
+    std::string many;
+    for (int i = 0; i < 65; ++i) many += std::string(i ? "," : "") + R"({"type":1})";
+    cases.push_back({R"({"function":"f","in":[)" + many + "]}",
+                     "in: more than 64 parameters; a call may have at most 64 in each list"});
+    cases.push_back({output(R"("params":[)" + many + "]"),
+                     "out.params: more than 64 parameters; a call may have at most 64 in each list"});
     // Each integer value key past one end of its range: the message names
     // the whole range the key table gives it (the ends themselves are the
     // number readers' tests).
