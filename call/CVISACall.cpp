@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "format/TextPieces.h"
-#include "host/VeskServices.h"
+#include "host/CProcThreadInfo.h"
 
 namespace nKoVeskLog210 {
 namespace {

@@ -2,7 +2,9 @@
 // on that event or attribute.
 #include "call/CVISACall.h"
 #include "call/RecordLimits.h"
-#include "host/VeskServices.h"
+#include "host/CHelpLauncher.h"
+#include "host/CVeskApiInfo.h"
+#include "host/CVeskUtility.h"
 
 namespace nKoVeskLog210 {
 namespace {

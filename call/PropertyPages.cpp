@@ -9,7 +9,8 @@
 #include "call/CVISACall.h"
 #include "call/LoggerReads.h"
 #include "call/RecordLimits.h"
-#include "host/VeskServices.h"
+#include "host/CVeskApiInfo.h"
+#include "host/CVeskUtility.h"
 
 namespace nKoVeskLog210 {
 namespace {

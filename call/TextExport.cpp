@@ -7,7 +7,8 @@
 #include "call/CVISACall.h"
 #include "call/RecordLimits.h"
 #include "format/NumberText.h"
-#include "host/VeskServices.h"
+#include "host/CAppSettings.h"
+#include "host/CVeskUtility.h"
 
 namespace nKoVeskLog210 {
 namespace {

@@ -9,7 +9,8 @@
 
 #include "call/CVISACall.h"
 #include "entry/VeskEntryPoints.h"
-#include "host/VeskServices.h"
+#include "host/CVeskUtility.h"
+#include "host/CurrentPropertyCall.h"
 
 using nKoVeskLog210::CVISACall;
 using nKoVeskLog210::eFormatFull;

@@ -89,7 +89,7 @@ TEST_F(ExportTest, DumpOffsetsAndShortenings) {
 // or, in use 2, inside the quotes of its first line only.
 TEST_F(ExportTest, CountMatchesTheLinesWrittenForEveryUse) {
     for (const bool summary : {false, true}) {
-        CAppSettings::SetExportIsSummary(summary);
+        nKoVeskHost::SetExportIsSummary(summary);
         for (int use = 0; use <= 4; ++use) {
             for (const bool failed : {false, true}) {
                 SCOPED_TRACE(::testing::Message() << "summary " << summary << ", use " << use << ", failed " << failed);
@@ -185,7 +185,7 @@ TEST_F(ExportTest, XmlBuffersCarryTheirCapturedAndFullSizes) {
 // The status: kind by success, the value signed, the name out of the status
 // text, and the host's description.
 TEST_F(ExportTest, XmlStatusOfSuccessAndTimeout) {
-    CKOVeskRegistry::SetApiValue(3, "StatusPrefix", "VISA");
+    nKoVeskHost::SetApiValue(3, "StatusPrefix", "VISA");
     const std::tuple<uint32_t, int32_t, int32_t, const char*, const char*> cases[] = {
         {0, 1, 0, "VI_SUCCESS", "The operation completed successfully."},
         {kTimeout, 3, -1073807339, "VI_ERROR_TMO", "The operation did not finish within the timeout period."}};

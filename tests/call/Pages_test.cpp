@@ -90,9 +90,9 @@ TEST_F(PagesTest, ButtonStatesFollowTheApiAndTheNames) {
 // group and the decimal status ("%04X%04X"); neither success nor "0x" in the
 // text: no code, no description.
 TEST_F(PagesTest, StatusReturnValueAndDescription) {
-    CKOVeskRegistry::SetApiValue(3, "StatusPrefix", "VISA");
-    CKOVeskRegistry::SetApiValue(2, "StatusPrefix", "BUS");
-    CKOVeskLocalization::SetStatusDescriptor("BUS", 0x63000007, "Bus status seven.");
+    nKoVeskHost::SetApiValue(3, "StatusPrefix", "VISA");
+    nKoVeskHost::SetApiValue(2, "StatusPrefix", "BUS");
+    nKoVeskHost::SetStatusDescriptor("BUS", 0x63000007, "Bus status seven.");
     const std::tuple<int, int, uint32_t, const char*, const char*, const char*> cases[] = {
         {3, code::kStatus, 0, "0", "0 (VI_SUCCESS)", "The operation completed successfully."},
         {3, code::kStatus, kTimeout, "0xBFFF0015", "0xBFFF0015 (VI_ERROR_TMO)",
@@ -192,10 +192,10 @@ TEST_F(PagesTest, HelpOpensTheTopicOrShowsMessage43000) {
         CapturedCall call("fn");
         call.enter({{"vi", code::kSession, u32(1)}, {"value", valueType, u32(value)}});
         (call.record.*openHelp)();
-        CHelpLauncher::tRequest request{};
-        CVeskUtility::tMessageBox shown{};
-        EXPECT_EQ(CHelpLauncher::LastRequest(request), topic != nullptr);
-        EXPECT_EQ(CVeskUtility::LastMessageBox(shown), topic == nullptr);
+        nKoVeskHost::tHelpRequest request{};
+        nKoVeskHost::tMessageBox shown{};
+        EXPECT_EQ(nKoVeskHost::LastHelpRequest(request), topic != nullptr);
+        EXPECT_EQ(nKoVeskHost::LastMessageBox(shown), topic == nullptr);
         if (topic) {
             EXPECT_EQ(std::tie(request.window, request.action), std::make_tuple(0, 0));
             EXPECT_STREQ(request.topic.c_str(), topic);

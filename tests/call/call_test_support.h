@@ -13,7 +13,10 @@
 
 #include "call/CVISACall.h"
 #include "host/CKOVeskMemoryLogger.h"
-#include "host/VeskServices.h"
+#include "host/CProcThreadInfo.h"
+#include "host/CVeskApiInfo.h"
+#include "host/CVeskUtility.h"
+#include "host/HostSideServices.h"
 
 namespace call_test {
 
@@ -134,15 +137,7 @@ inline Lines exportLines(const CVISACall& record, IKoVeskCall::eCallExportUse us
 class CallRecordTest : public ::testing::Test {
 protected:
     void SetUp() override { resetHost(); }
-    static void resetHost() {
-        CKOVeskRegistry::ClearApiValues();
-        CAppSettings::SetExportIsSummary(false);
-        CVeskApiInfo::ResetAll();
-        CVeskUtility::ResetMessageBoxes();
-        CHelpLauncher::ResetRequests();
-        CKOVeskLocalization::ClearStatusDescriptors();
-        CKOVeskLocalization::SetLocaleLanguage(eKoVeskLocaleEnglish);
-    }
+    static void resetHost() { nKoVeskHost::ResetServices(); }
 };
 
 }  // namespace call_test

@@ -18,7 +18,10 @@
 #include "entry/VeskEntryPoints.h"
 #include "host/CKOCall.h"
 #include "host/CKOVeskMemoryLogger.h"
-#include "host/VeskServices.h"
+#include "host/CProcThreadInfo.h"
+#include "host/CVeskApiInfo.h"
+#include "host/CurrentPropertyCall.h"
+#include "host/HostSideServices.h"
 #include "ko/zel/Exception.h"
 #include "ko/zel/ExceptionWithMessage.h"
 
@@ -66,13 +69,13 @@ class EntryPoints : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NE(m_plugin, nullptr) << dlerror();
-        CVeskApiInfo::ResetAll();
-        CVeskUtility::ResetMessageBoxes();
-        CHelpLauncher::ResetRequests();
+        nKoVeskHost::ResetApiInfo();
+        nKoVeskHost::ResetMessageBoxes();
+        nKoVeskHost::ResetHelpRequests();
     }
     void TearDown() override {
         VeskClasses_ListCtrl_SetCurrentPropertyCall(nullptr);
-        CVeskApiInfo::ResetAll();
+        nKoVeskHost::ResetApiInfo();
     }
     // Calls every entry point (the buffer page's if asked) with sentinels:
     // none may throw, write a handle or an output, or show anything.
@@ -92,8 +95,8 @@ protected:
                                     a.event}) {
             EXPECT_EQ(value, kSentinel);
         }
-        EXPECT_EQ(CVeskUtility::MessageBoxCount(), 0);
-        EXPECT_EQ(CHelpLauncher::RequestCount(), 0);
+        EXPECT_EQ(nKoVeskHost::MessageBoxCount(), 0);
+        EXPECT_EQ(nKoVeskHost::HelpRequestCount(), 0);
     }
     // The built plug-in, loaded by path as a host loads it.
     std::unique_ptr<void, int (*)(void*)> m_plugin{dlopen(KOVESK_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL), dlclose};
@@ -157,8 +160,8 @@ TEST_F(EntryPoints, FactoryRecordIngestsClonesAndFillsEveryPage) {
     ASSERT_EQ(Texts(a.values).size(), 1u);
     EXPECT_EQ(Texts(a.values)[0].substr(0, 11), "00000000:  ");
     ENTRY(VeskVV_Input_OnHelpAttr)();
-    CVeskUtility::tMessageBox shown{};
-    ASSERT_TRUE(CVeskUtility::LastMessageBox(shown));
+    nKoVeskHost::tMessageBox shown{};
+    ASSERT_TRUE(nKoVeskHost::LastMessageBox(shown));
     EXPECT_EQ(shown.textNumber, 43000);
     EXPECT_EQ(shown.buttons, 48);
     VeskClasses_ListCtrl_SetCurrentPropertyCall(nullptr);
