@@ -48,11 +48,11 @@ public:
 
     // --- host-facing operations (IKoVeskCall) ------------------------------
 
-    // 4: closes two levels first for API type 2 function 0x104, passes the
-    // logger to the base, then opens GetIncDecLevel levels.
+    // 4: closes two levels first for function 0x104 of kFunctionGroupApiType,
+    // passes the logger to the base, then opens GetIncDecLevel levels.
     void ProcessLoggerInput(IKoVeskLoggerImpl* logger, bool& handled) override;
     // 5, 6: close GetIncDecLevel levels, pass to the base, then open two
-    // levels for API type 2 function 0x102.
+    // levels for function 0x102 of kFunctionGroupApiType.
     void ProcessLoggerMatchingOutput(IKoVeskLoggerImpl* logger) override;
     void ProcessLoggerNonMatchingOutput(IKoVeskLoggerImpl* logger, bool& handled) override;
     // 8: the base's title and pages, then the VISA pages that have content
@@ -116,10 +116,12 @@ public:
     // --- policy and rendering (51 to 55) -------------------------------------
 
     // Indent steps a call opens on input and closes on output: 1 for API
-    // types 2, 3 and 27 with bits 8..15 of the function id equal to 0x63,
-    // else 2.
+    // types 2 (kFunctionGroupApiType), 3 (VISA) and 27 with bits 8..15 of
+    // the function id equal to 0x63, else 2.
     virtual int GetIncDecLevel(EKoVeskApiType apiType, int functionId) const;
-    // The process-wide formatter (not owned).
+    // The process-wide formatter (not owned). The constructor calls it to set
+    // m_formatter, and there it always reaches this version: an override
+    // takes effect only where it is called later.
     virtual CVisaFormat* GetFormatterObject() const;
     // The returned status rendered short (status column) or full; empty
     // when the call has not returned or names no status parameter.

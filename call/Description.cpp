@@ -99,10 +99,10 @@ void CVISACall::FormatCallDescriptionInput() {
                 ++i;
                 continue;
             }
-            const char* name = ParamName(input, i);
-            const char* nextName = ParamName(input, i + 1);
+            const char* name = paramName(input, i);
+            const char* nextName = paramName(input, i + 1);
             if (IsMatchingBufferName(name, nextName)) {
-                if (ParamType(input, i) == ParamType(input, i + 1)) {
+                if (paramType(input, i) == paramType(input, i + 1)) {
                     AddBufferToList(nextName, eLogDataInput, i + 1);
                     writeArray(i + 1);
                 } else {
@@ -151,11 +151,11 @@ void CVISACall::FormatCallDescriptionOutput() {
         if (shownAny) line.separate();
         shownAny = true;
 
-        const char* name = ParamName(input, i);
-        const char* outputName = ParamName(output, j);
+        const char* name = paramName(input, i);
+        const char* outputName = paramName(output, j);
         if (IsMatchingBufferName(name, outputName)) {
             // The returned value of parameter i (or what it points to).
-            if (ParamType(input, i) == ParamType(output, j)) {
+            if (paramType(input, i) == paramType(output, j)) {
                 AddBufferToList(outputName, eLogDataOutput, j);
                 writeArray(output, j);
             } else {
@@ -166,9 +166,9 @@ void CVISACall::FormatCallDescriptionOutput() {
             continue;
         }
         if (i < count - 1) {
-            const char* nextName = ParamName(input, i + 1);
+            const char* nextName = paramName(input, i + 1);
             if (IsMatchingBufferName(name, nextName)) {
-                if (ParamType(input, i) == ParamType(input, i + 1)) {
+                if (paramType(input, i) == paramType(input, i + 1)) {
                     if (!IsBufferInList(nextName)) AddBufferToList(nextName, eLogDataInput, i + 1);
                     writeArray(input, i + 1);
                 } else {

@@ -22,7 +22,7 @@ constexpr char kOffsetEnd[] = ":  ";
 // Writes the element offset prefix "%08lX:  " (terminated) at the start of
 // `line`. Runs once per dump line: the digits come from a table, not from
 // printf.
-void WriteOffsetPrefix(char* line, int64_t offset) {
+void writeOffsetPrefix(char* line, int64_t offset) {
     const auto value = static_cast<uint64_t>(offset);
     if (value <= 0xFFFFFFFFu) {
         // Every offset of a buffer the logger can hold: eight digits, and
@@ -179,7 +179,7 @@ void CVISACall::FormatDataList(StringBase* lines, StringBase& heading, const tBu
     int elements = 0;
     const auto composeLine = [&](int64_t offset, int position, int remaining) {
         char* line = writer.line();
-        WriteOffsetPrefix(line, offset);
+        writeOffsetPrefix(line, offset);
         m_formatter->FormatDataLine(type, elementSize, data ? data + position : nullptr, line,
                                     remaining, bytesPerLine, used, elements, nullptr);
     };
