@@ -111,32 +111,57 @@ TEST_F(DescriptionTest, StatusColumnShowsTheShortStatus) {
     }
 }
 
-// A line longer than the 1024-character working buffer keeps the arguments
-// that fit whole and ends with ", ...)", whether the next argument or only
-// the separator after it would pass the room kept for that ending.
-TEST_F(DescriptionTest, OverlongArgumentsEndTheLineWithAnEllipsis) {
-    // Why, the function, the lengths of its text arguments, how many are kept.
-    const std::tuple<const char*, const char*, std::vector<size_t>, size_t> cases[] = {
-        {"the fourth argument does not fit", "viLong", std::vector<size_t>(8, 250), 3},
-        {"the separator after the fourth does not fit", "viLong", {250, 250, 250, 244, 10}, 4},
-        {"the line fills the room exactly", "f", {256, 256, 256, 232}, 4},
-        {"one character more drops the argument", "f", {256, 256, 256, 233}, 3}};
-    static const char* const kNames[] = {"p0", "p1", "p2", "p3", "p4", "p5", "p6", "p7"};
-    for (const auto& [why, function, lengths, kept] : cases) {
-        SCOPED_TRACE(why);
-        std::vector<Param> params;
-        std::string expected = std::string(function) + " (";
+// Text arguments of the given lengths, each a run of its own letter, and
+// the description of the first `kept` of them.
+struct TextArguments {
+    TextArguments(const char* function, const std::vector<size_t>& lengths, size_t kept) {
+        static const char* const kNames[] = {"p0", "p1", "p2", "p3", "p4", "p5", "p6", "p7"};
+        line = std::string(function) + " (";
         for (size_t i = 0; i < lengths.size(); ++i) {
             const std::string value(lengths[i], static_cast<char>('a' + i));
             params.push_back({kNames[i], code::kText, text(value)});
-            if (i < kept) expected += (i ? ", \"" : "\"") + value + "\"";
+            if (i < kept) line += (i ? ", \"" : "\"") + value + "\"";
         }
-        expected += kept < lengths.size() ? ", ...)" : ")";
-        LoggedCall call(function);
-        call.enter(params);
-        EXPECT_EQ(call.description(), expected);
+        line += kept < lengths.size() ? ", ...)" : ")";
+    }
+    std::vector<Param> params;
+    std::string line;
+};
+
+// The edge of the 1024-character working buffer: a line of up to 1023
+// characters fits with its terminator and is shown whole; from 1024 on it is
+// cut after the last whole argument that leaves room for ", ...)".
+TEST_F(DescriptionTest, ALineIsCutOnlyWhenItDoesNotFit) {
+    // "f (", three arguments of 256 letters in quotes with their separators
+    // (783 characters), then the fourth argument in quotes and ")".
+    for (size_t length = 1017; length <= 1025; ++length) {
+        SCOPED_TRACE(length);
+        const bool fits = length < nKoVeskLog210::kDescriptionBufferSize;
+        const TextArguments arguments("f", {256, 256, 256, length - 783 - 3}, fits ? 4 : 3);
+        LoggedCall call("f");
+        call.enter(arguments.params);
+        EXPECT_EQ(call.description(), arguments.line);
+        EXPECT_EQ(call.description().size(), fits ? length : 787u);
         call.returnWith({}, 0);
-        EXPECT_EQ(call.description(), expected);
+        EXPECT_EQ(call.description(), arguments.line);
+    }
+}
+
+// A cut keeps only whole arguments, whether the next argument or only the
+// separator after it passes the room kept for ", ...)".
+TEST_F(DescriptionTest, ACutLineKeepsWholeArguments) {
+    // Why, the lengths of the text arguments, how many are kept.
+    const std::tuple<const char*, std::vector<size_t>, size_t> cases[] = {
+        {"the fourth argument does not fit", std::vector<size_t>(8, 250), 3},
+        {"the separator after the fourth does not fit", {250, 250, 250, 244, 10}, 4}};
+    for (const auto& [why, lengths, kept] : cases) {
+        SCOPED_TRACE(why);
+        const TextArguments arguments("viLong", lengths, kept);
+        LoggedCall call("viLong");
+        call.enter(arguments.params);
+        EXPECT_EQ(call.description(), arguments.line);
+        call.returnWith({}, 0);
+        EXPECT_EQ(call.description(), arguments.line);
         EXPECT_LT(call.description().size(), nKoVeskLog210::kDescriptionBufferSize);
     }
 }
