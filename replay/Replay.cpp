@@ -3,7 +3,6 @@
 #include <exception>
 #include <memory>
 
-#include "host/VeskServices.h"
 #include "replay/CaptureReader.h"
 
 namespace vesk::replay {

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "host/VeskServices.h"
+#include "host/CProcThreadInfo.h"
 #include "replay/PluginLoader.h"
 #include "replay/Renderer.h"
 
