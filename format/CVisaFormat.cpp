@@ -5,15 +5,12 @@
 #include <cstring>
 
 #include "format/BoundedText.h"
+#include "format/DataTypeCodes.h"
 #include "format/NumberText.h"
 #include "format/TextPieces.h"
 
 namespace nKoVeskLog210 {
 namespace {
-
-constexpr int kStatusTypeCode = 23;
-constexpr int kAttributeTypeCode2 = 101;
-constexpr int kHostNamedTypeCode = 103;
 
 // Room of a looked-up name, terminator included.
 constexpr uint32_t kNameBufferSize = kArgumentTextSize;
@@ -49,16 +46,26 @@ int writeText(char* out, const char* shown) {
 
 // The short form of a name: events without "VI_EVENT_", attributes without
 // everything up to and including the first "_ATTR_".
-const char* shortName(int typeCode, const char* name) {
-    if (typeCode == kEventTypeCode) {
+const char* shortName(eScalarKind kind, const char* name) {
+    switch (kind) {
+    case eScalarKind::EventType: {
         const size_t prefixLength = sizeof(kEventPrefix) - 1;
         return std::strncmp(name, kEventPrefix, prefixLength) == 0 ? name + prefixLength : name;
     }
-    if (typeCode == kAttributeTypeCode || typeCode == kAttributeTypeCode2) {
+    case eScalarKind::Attribute:
+    case eScalarKind::VisaOnlyAttribute: {
         const char* marker = std::strstr(name, kAttributeMarker);
         return marker ? marker + sizeof(kAttributeMarker) - 1 : name;
     }
-    return name;
+    default:
+        return name;
+    }
+}
+
+// The codes this formatter names; every other code is the generic one's.
+bool isNamedValue(eScalarKind kind) {
+    return kind == eScalarKind::EventType || kind == eScalarKind::Attribute ||
+           kind == eScalarKind::VisaOnlyAttribute || kind == eScalarKind::HostNamedValue;
 }
 
 }  // namespace
@@ -71,9 +78,10 @@ int CVisaFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int index, cha
     if (!logger || !out) return 0;
     int type = 0;
     logger->GetParamType(index, &type);
+    const eScalarKind kind = scalarKindOf(type);
     const bool shortForm = format == eFormatShort;
 
-    if (type == kStatusTypeCode) {
+    if (kind == eScalarKind::Status) {
         uint32_t status = 0;
         logger->GetParamUInt32(index, &status);
         if (status == 0) return writeText(out, shortForm ? "0" : "0 (VI_SUCCESS)");
@@ -85,8 +93,7 @@ int CVisaFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int index, cha
                    : writeValue(out, status);
     }
 
-    if (type != kEventTypeCode && type != kAttributeTypeCode && type != kAttributeTypeCode2 &&
-        type != kHostNamedTypeCode) {
+    if (!isNamedValue(kind)) {
         return CVisaGenericFormat::FormatCallArgScalar(logger, index, out, format, helpIndex,
                                                        nullptr);
     }
@@ -97,7 +104,7 @@ int CVisaFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int index, cha
     uint32_t value = 0;
     const tNumNameMapInfo* table = nullptr;
     uint32_t key = 0;
-    if (type == kHostNamedTypeCode) {
+    if (kind == eScalarKind::HostNamedValue) {
         int size = 0;
         logger->GetParamSize(index, &size);
         const void* data = nullptr;
@@ -108,7 +115,7 @@ int CVisaFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int index, cha
         logger->GetParamUInt32(index, &value);
         if (value == 0) return writeText(out, "0");
         if (logger->GetApiType() == kVisaApiType) {
-            table = type == kEventTypeCode ? eventList : attrList;
+            table = kind == eScalarKind::EventType ? eventList : attrList;
         }
         key = value;
     }
@@ -119,7 +126,7 @@ int CVisaFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int index, cha
                     shortForm, name, sizeof name)) {
         return writeValue(out, value);
     }
-    return shortForm ? writeText(out, shortName(type, name))
+    return shortForm ? writeText(out, shortName(kind, name))
                      : writeValueWithName(out, value, name);
 }
 

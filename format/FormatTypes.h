@@ -30,8 +30,4 @@ inline constexpr uint32_t kDumpLineSize = 128;
 inline constexpr int32_t kVisaApiType = 3;
 inline constexpr int32_t kApiTypeTwo = 2;
 
-// Data type codes that both the formatter and the call record act on.
-inline constexpr int kEventTypeCode = 27;
-inline constexpr int kAttributeTypeCode = 29;
-
 }  // namespace nKoVeskLog210

@@ -1,8 +1,8 @@
-// Rendering of single captured arguments by their data type code: integers,
-// reals, booleans, versions, addresses, hexadecimal values, handles with
-// their session text, texts and time stamps. The VISA names of status codes,
-// event types and attributes are CVisaFormat's.
-#include <array>
+// Rendering of single captured arguments by the scalar kind of their data
+// type code (DataTypeCodes.h): integers, reals, booleans, versions,
+// addresses, hexadecimal values, handles with their session text, texts and
+// time stamps. The VISA names of status codes, event types and attributes
+// are CVisaFormat's.
 #include <cctype>
 #include <cfloat>
 #include <cmath>
@@ -11,6 +11,7 @@
 
 #include "format/BoundedText.h"
 #include "format/CVisaGenericFormat.h"
+#include "format/DataTypeCodes.h"
 #include "format/NumberText.h"
 #include "format/TextPieces.h"
 #include "ko/zel/AbsTime.h"
@@ -19,71 +20,6 @@
 
 namespace nKoVeskLog210 {
 namespace {
-
-// How a data type code is rendered as a scalar.
-enum class eScalarKind : uint8_t {
-    None,             // nothing is written
-    Unsigned,         // "%u", 64-bit "%llu"
-    Signed,           // "%d", 64-bit "%lld"
-    Unsigned16,       // "%hu"
-    Signed16,         // "%hd"
-    Signed16Decimal,  // "%hd" in every form
-    Unsigned8,        // "%hhu"
-    Signed8,          // "%hhd"
-    Character,        // "%hhu ('%c', ...)"
-    Unsigned64,       // first 8 captured bytes, "%llu"
-    Signed64,         // first 8 captured bytes, "%lld"
-    Real,             // single or double by size
-    Boolean,          // VI_TRUE / VI_FALSE
-    Status,           // 0 (VI_SUCCESS) or hexadecimal
-    Version,          // 0x%08X (major.minor[.sub])
-    EventOrAttribute, // hexadecimal; marks the help index
-    Handle,           // hexadecimal behind the session text
-    Hex32,            // "0x%08X"
-    HexAddress,       // "0x%08llX" or "0x%016llX"
-    NarrowText,       // FormatMbcsString
-    Utf8Text,         // FormatUtf8String
-    Time,             // local date and time
-    Address,          // pointer or array: "0x..." or "NULL"
-};
-
-constexpr uint32_t kLastTypeCode = 111;
-constexpr int kUtf8TextTypeCode = 110;
-
-constexpr std::array<eScalarKind, kLastTypeCode + 1> makeScalarKinds() {
-    std::array<eScalarKind, kLastTypeCode + 1> kinds{};  // every code None
-    auto set = [&kinds](std::initializer_list<int> codes, eScalarKind kind) {
-        for (const int code : codes) kinds[static_cast<size_t>(code)] = kind;
-    };
-    set({1, 31, 47, 53, 54, 58, 71, 72}, eScalarKind::Unsigned);
-    set({3, 59, 75, 76}, eScalarKind::Signed);
-    set({5, 60, 73}, eScalarKind::Unsigned16);
-    set({7, 61, 77}, eScalarKind::Signed16);
-    set({64}, eScalarKind::Signed16Decimal);
-    set({9, 43, 62}, eScalarKind::Unsigned8);
-    set({11, 63}, eScalarKind::Signed8);
-    set({13, 74, 78}, eScalarKind::Character);
-    set({95, 104}, eScalarKind::Unsigned64);
-    set({97, 105}, eScalarKind::Signed64);
-    set({17, 19, 80, 81}, eScalarKind::Real);
-    set({21}, eScalarKind::Boolean);
-    set({23}, eScalarKind::Status);
-    set({25}, eScalarKind::Version);
-    set({27, 29}, eScalarKind::EventOrAttribute);
-    set({33, 35, 37}, eScalarKind::Handle);
-    set({39, 49}, eScalarKind::Hex32);
-    set({51}, eScalarKind::HexAddress);
-    set({45, 46, 48, 79}, eScalarKind::NarrowText);
-    set({kUtf8TextTypeCode}, eScalarKind::Utf8Text);
-    set({108}, eScalarKind::Time);
-    set({2,  4,  6,  8,  10, 12, 14, 15, 16, 18, 20, 22, 24, 26, 28, 30, 32, 34,
-         36, 38, 40, 41, 42, 44, 50, 52, 55, 56, 57, 65, 66, 67, 68, 69, 70, 82,
-         83, 84, 85, 86, 87, 88, 89, 90, 91, 92, 93, 96, 98, 106, 107, 109, 111},
-        eScalarKind::Address);
-    return kinds;
-}
-
-constexpr std::array<eScalarKind, kLastTypeCode + 1> kScalarKinds = makeScalarKinds();
 
 // The hidden parameter logged before a handle names its session.
 const char kSessionParameterPrefix[] = "dummyses";
@@ -351,6 +287,7 @@ void writeSessionText(BoundedText& text, const IKoVeskLogger* logger, int index,
                         (std::memchr(data, ' ', count) || std::memchr(data, '(', count));
     int type = 0;
     logger->GetParamType(index, &type);
+    const bool utf8 = scalarKindOf(type) == eScalarKind::Utf8Text;
     bool partial = false;
     logger->GetParamTruncated(index, &partial);
 
@@ -361,7 +298,7 @@ void writeSessionText(BoundedText& text, const IKoVeskLogger* logger, int index,
     const char* const middle = (shortCut || halves) ? "..." : nullptr;
     const size_t half = count / 2;
 
-    if (type == kUtf8TextTypeCode) {
+    if (utf8) {
         const auto* bytes = reinterpret_cast<const unsigned char*>(data);
         const StringBase head = convertUtf8Piece(bytes, bytes + headCount);
         const StringBase tail =
@@ -465,16 +402,18 @@ int CVisaGenericFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int ind
     if (!logger || !out) return 0;
     int type = 0;
     logger->GetParamType(index, &type);
-    if (static_cast<uint32_t>(type) > kLastTypeCode) return 0;
+    const eScalarKind kind = scalarKindOf(type);
     int size = 0;
     logger->GetParamSize(index, &size);
 
     const bool shortForm = isShortForm(format);
     BoundedText text(out, kArgumentTextSize);
-    const eScalarKind kind = kScalarKinds[static_cast<size_t>(type)];
     switch (kind) {
     case eScalarKind::None:
         return 0;
+    case eScalarKind::VisaOnlyAttribute:
+    case eScalarKind::HostNamedValue:
+        return 0;  // only CVisaFormat, which knows the names, shows these
     case eScalarKind::Unsigned:
         return renderUnsigned(text, readBySize(logger, index, size), size, shortForm);
     case eScalarKind::Signed:
@@ -498,7 +437,8 @@ int CVisaGenericFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int ind
         return renderStatus(text, logger, index, shortForm);
     case eScalarKind::Version:
         return renderVersion(text, logger, index, shortForm);
-    case eScalarKind::EventOrAttribute:
+    case eScalarKind::EventType:
+    case eScalarKind::Attribute:
         return renderEventOrAttribute(text, logger, index, helpIndex);
     case eScalarKind::Handle:
         return renderHandle(out, logger, index, size, format);
@@ -518,7 +458,7 @@ int CVisaGenericFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int ind
                    : FormatUtf8String(reinterpret_cast<const unsigned char*>(data), size,
                                       format, partial, out);
     }
-    case eScalarKind::Time:
+    case eScalarKind::TimeStamp:
         return renderTime(text, logger, index, size, shortForm);
     case eScalarKind::Address:
         return renderAddress(text, logger, index, size);
