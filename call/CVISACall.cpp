@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "format/DataTypeCodes.h"
 #include "format/TextPieces.h"
 #include "host/VeskServices.h"
 
@@ -15,9 +16,6 @@ constexpr int kApi2ClosingFunction = 0x104;
 constexpr int kApi2OpeningFunction = 0x102;
 constexpr int kApiTypeTwentySeven = 27;
 constexpr int kSingleLevelFunctionGroup = 0x63;
-
-// The hidden parameter that carries a session's resource text.
-constexpr char kHiddenSessionPrefix[] = "dummyses";
 
 }  // namespace
 

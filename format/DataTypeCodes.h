@@ -117,6 +117,12 @@ inline constexpr int kCodeUtf8Text = 110;
 inline constexpr int kEventTypeCode = kCodeEventType;
 inline constexpr int kAttributeTypeCode = kCodeAttribute;
 
+// The host logs, directly before a session or object handle, a hidden
+// parameter whose name begins with this prefix and whose data is the text
+// that names the session. The formatter shows that text with the handle; the
+// call record leaves the hidden parameter out of the description.
+inline constexpr char kHiddenSessionPrefix[] = "dummyses";
+
 namespace dataTypeTable {
 
 using S = eScalarKind;

@@ -21,8 +21,6 @@
 namespace nKoVeskLog210 {
 namespace {
 
-// The hidden parameter logged before a handle names its session.
-const char kSessionParameterPrefix[] = "dummyses";
 // In the short form a session text of kSessionCutSize bytes or more shows
 // its first kSessionHeadSize bytes and "...".
 constexpr size_t kSessionCutSize = 28;
@@ -265,7 +263,7 @@ int sessionParameterSize(const IKoVeskLogger* logger, int index) {
     if (index <= 0) return 0;
     const char* name = nullptr;
     logger->GetParamName(index - 1, &name);
-    if (!name || !startsWith(name, kSessionParameterPrefix)) {
+    if (!name || !startsWith(name, kHiddenSessionPrefix)) {
         return 0;
     }
     int size = 0;

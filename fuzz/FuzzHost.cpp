@@ -4,12 +4,11 @@
 #include <cwchar>
 #include <string>
 
+#include "format/DataTypeCodes.h"
 #include "host/VeskServices.h"
 
 namespace kovesk_fuzz {
 namespace {
-
-const char kSessionPrefix[] = "dummyses";
 
 // Codes past the table and odd codes that a host could report.
 const int kCodesBeyondTable[] = {0, 112, 255, -1, INT_MIN, INT_MAX, 1000, 111};
@@ -49,8 +48,8 @@ bool AnswerValueName(const IKoVeskLogger*, int, eKoVeskLocale, bool, uint32_t ca
 
 std::string ParamName(FuzzInput& input, const std::string& previous, int kind) {
     switch (kind) {
-    case 1: return kSessionPrefix;
-    case 2: return kSessionPrefix + input.text(40);
+    case 1: return nKoVeskLog210::kHiddenSessionPrefix;
+    case 2: return nKoVeskLog210::kHiddenSessionPrefix + input.text(40);
     case 3: return previous;
     case 4: return "*" + previous;
     default: return input.text(48);
