@@ -14,7 +14,7 @@
 #include "format/CVisaFormat.h"
 #include "format/NumberText.h"
 #include "ko/zel/Exception.h"
-#include "tests/format/format_test_support.h"
+#include "tests/format/FormatTestSupport.h"
 
 namespace nKoVeskLog210 {
 namespace {

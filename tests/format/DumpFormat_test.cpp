@@ -9,7 +9,7 @@
 #include <tuple>
 
 #include "format/CVisaGenericFormat.h"
-#include "tests/format/format_test_support.h"
+#include "tests/format/FormatTestSupport.h"
 
 namespace nKoVeskLog210 {
 namespace {

@@ -12,7 +12,7 @@
 #include <tuple>
 
 #include "format/CVisaFormat.h"
-#include "tests/format/format_test_support.h"
+#include "tests/format/FormatTestSupport.h"
 
 // Lets a test make every conversion descriptor fail to open, as for a locale
 // whose character set cannot be converted to: the conversion then throws.
