@@ -1,5 +1,6 @@
-// Shared helpers of the format tests: captures, a host naming values, and a
-// sentinel-guarded buffer checking every rendering's contract.
+// Shared helpers of the format tests: captures, a host naming values, a
+// sentinel-guarded buffer checking every rendering's contract, and the
+// argument renderings through it.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,10 +8,13 @@
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
+#include <exception>
 #include <initializer_list>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
+#include "format/CVisaFormat.h"
 #include "format/FormatTypes.h"
 #include "host/CKOVeskMemoryLogger.h"
 #include "host/VeskServices.h"
@@ -98,6 +102,35 @@ std::string renderChecked(Render&& render) {
     EXPECT_EQ(std::strlen(out.data()), static_cast<size_t>(result));
     EXPECT_TRUE(out.untouchedFrom(static_cast<size_t>(result) + 1)) << "written past the end";
     return std::string(out.data(), static_cast<size_t>(result));
+}
+
+// FormatCallArgScalar and FormatCallArgArray of `formatter` (by default the
+// VISA formatter of the process), checked by renderChecked.
+inline std::string renderScalar(const IKoVeskLogger& logger, int index,
+                                nKoVeskLog210::eFormatSpecifier format, int* helpIndex = nullptr,
+                                const nKoVeskLog210::CVisaGenericFormat* formatter = nullptr) {
+    if (!formatter) formatter = nKoVeskLog210::CVisaFormat::GetSingletonVisaFormatter();
+    return renderChecked([&](char* out) {
+        return formatter->FormatCallArgScalar(&logger, index, out, format, helpIndex, nullptr);
+    });
+}
+inline std::string renderArray(const IKoVeskLogger& logger, int index,
+                               nKoVeskLog210::eFormatSpecifier format) {
+    return renderChecked([&](char* out) {
+        return nKoVeskLog210::CVisaFormat::GetSingletonVisaFormatter()->FormatCallArgArray(
+            &logger, index, out, format, nullptr);
+    });
+}
+
+// What `render()` gives, or the type of the exception it throws: for
+// comparing two renderings that may both throw.
+template <class Render>
+std::string outcome(Render&& render) {
+    try {
+        return render();
+    } catch (const std::exception& e) {
+        return std::string("<throws ") + typeid(e).name() + ">";
+    }
 }
 
 }  // namespace kovesk_test
