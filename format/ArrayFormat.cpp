@@ -60,7 +60,7 @@ void appendHexElement(BoundedText& out, const unsigned char* data, int position,
     case 2: value = elementAt<uint16_t>(data, position); break;
     default: value = elementAt<uint8_t>(data, position); break;
     }
-    const ShortText hex = ShortText().add("0x").hex(value, 2 * width);
+    const CShortText hex = CShortText().add("0x").hex(value, 2 * width);
     out.append(hex.data(), hex.size());
 }
 
@@ -112,7 +112,7 @@ int formatInteger64Preview(const IKoVeskLogger* logger, int index, int size, cha
     } else {
         if (!data) return 0;
         // "{0x%016llX}" or "{0x%016llX,...}"
-        ShortText preview;
+        CShortText preview;
         preview.add("{0x").hex(elementAt<uint64_t>(data, 0), 16);
         if (size == 8)
             preview.add('}');
@@ -155,7 +155,7 @@ int formatAddressPreview(const IKoVeskLogger* logger, int index, int size, char*
         // "0x%08X"
         const uint32_t address = elementAt<uint32_t>(data, 0);
         if (address != 0) {
-            const ShortText hex = ShortText().add("0x").hex(address, 8);
+            const CShortText hex = CShortText().add("0x").hex(address, 8);
             text.append(hex.data(), hex.size());
         } else {
             text.append("   NULL   ");
@@ -164,7 +164,7 @@ int formatAddressPreview(const IKoVeskLogger* logger, int index, int size, char*
         // "0x%016llX"
         const uint64_t address = elementAt<uint64_t>(data, 0);
         if (address != 0) {
-            const ShortText hex = ShortText().add("0x").hex(address, 16);
+            const CShortText hex = CShortText().add("0x").hex(address, 16);
             text.append(hex.data(), hex.size());
         } else {
             text.append("       NULL       ");

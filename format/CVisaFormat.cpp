@@ -21,7 +21,7 @@ const char kAttributeMarker[] = "_ATTR_";
 // "0x%08X (name)": the name is cut so that the closing parenthesis fits.
 int writeValueWithName(char* out, uint32_t value, const char* name) {
     BoundedText text(out, kArgumentTextSize - 1);
-    const ShortText opening = ShortText().add("0x").hex(value, 8).add(" (");
+    const CShortText opening = CShortText().add("0x").hex(value, 8).add(" (");
     text.append(opening.data(), opening.size());
     writeFramed(text, false, {name, std::strlen(name)}, nullptr, {});
     BoundedText whole(out, kArgumentTextSize, text.length());
@@ -32,7 +32,7 @@ int writeValueWithName(char* out, uint32_t value, const char* name) {
 // "0x%08X"
 int writeValue(char* out, uint32_t value) {
     BoundedText text(out, kArgumentTextSize);
-    const ShortText hex = ShortText().add("0x").hex(value, 8);
+    const CShortText hex = CShortText().add("0x").hex(value, 8);
     text.append(hex.data(), hex.size());
     return text.result();
 }
@@ -134,7 +134,7 @@ namespace {
 
 // The name of the 32-bit value at `index`: from `visaTable` for a VISA
 // call, otherwise only from the host.
-const char* NameOfValue(const CVisaFormat& formatter,
+const char* nameOfValue(const CVisaFormat& formatter,
                         const CVisaGenericFormat::tNumNameMapInfo* visaTable,
                         const IKoVeskLogger* logger, int index, char* out, unsigned size) {
     if (!logger) return nullptr;
@@ -149,12 +149,12 @@ const char* NameOfValue(const CVisaFormat& formatter,
 
 const char* CVisaFormat::GetEventName(const IKoVeskLogger* logger, int index, char* out,
                                       unsigned size) const {
-    return NameOfValue(*this, eventList, logger, index, out, size);
+    return nameOfValue(*this, eventList, logger, index, out, size);
 }
 
 const char* CVisaFormat::GetAttributeName(const IKoVeskLogger* logger, int index, char* out,
                                           unsigned size) const {
-    return NameOfValue(*this, attrList, logger, index, out, size);
+    return nameOfValue(*this, attrList, logger, index, out, size);
 }
 
 CVisaFormat* CVisaFormat::GetSingletonVisaFormatter() {

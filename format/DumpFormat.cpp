@@ -113,7 +113,7 @@ char* writeHex(char* p, T value) {
 
 // Appends the ASCII column of `count` bytes at `p`; returns the end.
 char* writeAsciiColumn(char* p, const unsigned char* data, int count) {
-    const CharClassTable classes;
+    const CCharClassTable classes;
     for (int i = 0; i < count; ++i) p[i] = classes.isPrint(data[i]) ? static_cast<char>(data[i]) : '.';
     return p + count;
 }
@@ -186,7 +186,7 @@ void writeFullByteLine(char* text, char* ascii, const unsigned char* data) {
 // A full line of 16 or 8 bytes written at once where the locale allows it
 // (see writeFullByteLine); false, with nothing written, otherwise.
 bool writeFullByteLine(char* text, char* ascii, const unsigned char* data, int count,
-                       const CharClassTable& classes) {
+                       const CCharClassTable& classes) {
 #if defined(__SSE2__)
     if ((count != 16 && count != 8) || !classes.printsExactlyAscii()) return false;
     if (count == 16)
@@ -215,7 +215,7 @@ size_t writeIntegerColumns(char* text, const unsigned char* data, int elements, 
     std::memcpy(text, kBlankRow.chars, sizeof kBlankRow.chars);
     char* ascii = text + columns * 3 * width + 1;
     if constexpr (width == 1) {
-        const CharClassTable classes;
+        const CCharClassTable classes;
         if (elements == columns && writeFullByteLine(text, ascii, data, columns, classes)) {
             return static_cast<size_t>(ascii + elements - text);
         }

@@ -86,13 +86,13 @@ uint32_t readUInt32(const IKoVeskLogger* logger, int index) {
 // beside each); NumberText.h writes the digits.
 
 // Appends the composed text; returns the count written.
-int appendShort(BoundedText& text, const ShortText& composed) {
+int appendShort(BoundedText& text, const CShortText& composed) {
     text.append(composed.data(), composed.size());
     return text.result();
 }
 
 // " (0x%<digits>X)": the hexadecimal form behind a decimal one.
-void addHexInBrackets(ShortText& composed, uint64_t bits, int digits) {
+void addHexInBrackets(CShortText& composed, uint64_t bits, int digits) {
     composed.add(" (0x").hex(bits, digits).add(')');
 }
 
@@ -101,7 +101,7 @@ void addHexInBrackets(ShortText& composed, uint64_t bits, int digits) {
 // and their kin, or the decimal alone ("%u", "%lld", ...).
 int renderDecimal(BoundedText& text, int64_t value, bool isSigned, uint64_t bits, int hexDigits,
                   bool withHex) {
-    ShortText composed;
+    CShortText composed;
     if (isSigned)
         composed.signedDecimal(value);
     else
@@ -113,7 +113,7 @@ int renderDecimal(BoundedText& text, int64_t value, bool isSigned, uint64_t bits
 int renderUnsigned(BoundedText& text, uint64_t value, int size, bool shortForm) {
     if (size == 8) {
         // "%llu", "%llu (0x%016llX)"
-        ShortText composed;
+        CShortText composed;
         composed.decimal(value);
         if (!shortForm) addHexInBrackets(composed, value, 16);
         return appendShort(text, composed);
@@ -159,7 +159,7 @@ int render8(BoundedText& text, uint64_t value, eScalarKind kind, bool shortForm)
     default: {
         // Character, the same in every form: "%hhu ('%c', 0x%hhX)" when
         // printable, else "%hhu (0x%hhX)".
-        ShortText composed;
+        CShortText composed;
         composed.decimal(asUnsigned);
         if (std::isprint(asUnsigned)) {
             composed.add(" ('").add(static_cast<char>(asUnsigned)).add("', 0x");
@@ -223,7 +223,7 @@ int renderStatus(BoundedText& text, const IKoVeskLogger* logger, int index, bool
         text.append(shortForm ? "0" : "0 (VI_SUCCESS)");
         return text.result();
     }
-    return appendShort(text, ShortText().add("0x").hex(static_cast<uint32_t>(value), 8));
+    return appendShort(text, CShortText().add("0x").hex(static_cast<uint32_t>(value), 8));
 }
 
 int renderVersion(BoundedText& text, const IKoVeskLogger* logger, int index, bool shortForm) {
@@ -233,7 +233,7 @@ int renderVersion(BoundedText& text, const IKoVeskLogger* logger, int index, boo
         return text.result();
     }
     // "0x%08X", and in the long form " (%lu.%lu)" or " (%lu.%lu.%lu)".
-    ShortText composed;
+    CShortText composed;
     composed.add("0x").hex(value, 8);
     if (!shortForm) {
         const uint32_t major = (value >> 20) & 0xFFF;
@@ -254,7 +254,7 @@ int renderEventOrAttribute(BoundedText& text, const IKoVeskLogger* logger, int i
         return text.result();
     }
     if (helpIndex) *helpIndex = index;
-    return appendShort(text, ShortText().add("0x").hex(value, 8));
+    return appendShort(text, CShortText().add("0x").hex(value, 8));
 }
 
 // The captured size of the hidden session parameter before `index`; 0 when
@@ -304,7 +304,7 @@ void writeSessionText(BoundedText& text, const IKoVeskLogger* logger, int index,
         writeFramed(text, quoted, stringPiece(head), middle, stringPiece(tail));
     } else {
         // The narrow tail is as long as the head: an odd last byte is not shown.
-        const TextPiece tail = halves ? narrowPiece(data + half, half) : TextPiece();
+        const tTextPiece tail = halves ? narrowPiece(data + half, half) : tTextPiece();
         writeFramed(text, quoted, narrowPiece(data, headCount), middle, tail);
     }
 }
@@ -318,14 +318,14 @@ int renderHandle(char* out, const IKoVeskLogger* logger, int index, int size,
     const int digits = wide ? 16 : 8;
     if (sessionSize == 0) {
         BoundedText text(out, kArgumentTextSize);
-        return appendShort(text, ShortText().add("0x").hex(handle, digits));
+        return appendShort(text, CShortText().add("0x").hex(handle, digits));
     }
     // The session text is cut so that the handle behind it always fits.
     const size_t handleRoom = wide ? kHandleAfterSession64Length : kHandleAfterSession32Length;
     BoundedText session(out, kArgumentTextSize - handleRoom);
     writeSessionText(session, logger, index - 1, sessionSize, format);
     BoundedText text(out, kArgumentTextSize, session.length());
-    ShortText bracketed;
+    CShortText bracketed;
     addHexInBrackets(bracketed, handle, digits);
     return appendShort(text, bracketed);
 }
@@ -335,7 +335,7 @@ int renderHexAddress(BoundedText& text, const IKoVeskLogger* logger, int index, 
     const uint64_t value = readBySize(logger, index, size);
     // "0x%016llX" or "0x%08llX"
     const int digits = (value > 0xFFFFFFFFull || (!shortForm && size == 8)) ? 16 : 8;
-    return appendShort(text, ShortText().add("0x").hex(value, digits));
+    return appendShort(text, CShortText().add("0x").hex(value, digits));
 }
 
 int renderAddress(BoundedText& text, const IKoVeskLogger* logger, int index, int size) {
@@ -345,12 +345,12 @@ int renderAddress(BoundedText& text, const IKoVeskLogger* logger, int index, int
         uint32_t value = 0;
         if (data) std::memcpy(&value, data, sizeof value);
         // "0x%08X"
-        if (value) return appendShort(text, ShortText().add("0x").hex(value, 8));
+        if (value) return appendShort(text, CShortText().add("0x").hex(value, 8));
         text.append("NULL");
     } else if (size == 8) {
         const uint64_t value = readFirstWord64(logger, index, 8, 8);
         // "0x%016llX"
-        if (value) return appendShort(text, ShortText().add("0x").hex(value, 16));
+        if (value) return appendShort(text, CShortText().add("0x").hex(value, 16));
         text.append("NULL");
     }
     return text.result();
@@ -387,7 +387,7 @@ int renderTime(BoundedText& text, const IKoVeskLogger* logger, int index, int si
                              nullptr, ko::zel::eDecimalSeparatorLocale);
     if (wide.empty()) return 0;
     const StringBase narrow(wide);
-    const TextPiece shown = stringPiece(narrow);
+    const tTextPiece shown = stringPiece(narrow);
     if (shown.length) text.append(shown.text, shown.length);
     return text.result();
 }
@@ -442,7 +442,7 @@ int CVisaGenericFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int ind
         return renderHandle(out, logger, index, size, format);
     case eScalarKind::Hex32:
         // "0x%08X"
-        return appendShort(text, ShortText().add("0x").hex(readUInt32(logger, index), 8));
+        return appendShort(text, CShortText().add("0x").hex(readUInt32(logger, index), 8));
     case eScalarKind::HexAddress:
         return renderHexAddress(text, logger, index, size, shortForm);
     case eScalarKind::NarrowText:
