@@ -35,8 +35,10 @@ enum class eScalarKind : uint8_t {
     Version,            // 0x%08X (major.minor[.sub])
     EventType,          // hexadecimal with the event name; offers help
     Attribute,          // hexadecimal with the attribute name; offers help
-    VisaOnlyAttribute,  // as Attribute in CVisaFormat; the generic formatter writes nothing
-    HostNamedValue,     // named by the host alone, in CVisaFormat; the generic formatter writes nothing
+    // The next two are shown by CVisaFormat alone; the generic formatter,
+    // which knows no names, writes nothing for them.
+    VisaOnlyAttribute,  // as Attribute
+    HostNamedValue,     // hexadecimal with the name the host gives
     Handle,             // hexadecimal, behind the text of its hidden session parameter
     Hex32,              // "0x%08X"
     HexAddress,         // "0x%08llX", or "0x%016llX" when wide
