@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <climits>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -175,17 +174,10 @@ TEST(DumpLineTest, EveryCodeDumpsLikeTheNamedCodeOfItsLayout) {
         }
         return figures;
     };
-    std::vector<int> codes = {INT_MIN, -1, kLastDataTypeCode + 1, 1000, INT_MAX};
-    for (int code = 0; code <= kLastDataTypeCode; ++code) codes.push_back(code);
-    for (const int code : codes) {
+    for (const int code : kovesk_test::everyCodeAndBeyond()) {
         const tDataTypeRow row = dataTypeRow(code);
         const auto named = kNamedCodeOfLayout.find({row.dump, row.elementWidth});
-        ASSERT_TRUE(row.dump == eDumpLayout::None || named != kNamedCodeOfLayout.end())
-            << "no named code of the layout of " << code;
-        if (named != kNamedCodeOfLayout.end()) {
-            const tDataTypeRow namedRow = dataTypeRow(named->second);
-            ASSERT_TRUE(namedRow.dump == row.dump && namedRow.elementWidth == row.elementWidth) << named->second;
-        }
+        ASSERT_TRUE(row.dump == eDumpLayout::None || named != kNamedCodeOfLayout.end()) << "none for " << code;
         for (const int elementSize : {1, 2}) {
             const std::string expected = row.dump == eDumpLayout::None
                                              ? "16/7 [" + kPrefix + "] 0/0; 8/13 [" + kPrefix + "] 0/0; "

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "format/CVisaFormat.h"
+#include "format/DataTypeCodes.h"
 #include "format/FormatTypes.h"
 #include "host/CKOVeskMemoryLogger.h"
 #include "host/VeskServices.h"
@@ -120,6 +122,13 @@ inline std::string renderArray(const IKoVeskLogger& logger, int index,
         return nKoVeskLog210::CVisaFormat::GetSingletonVisaFormatter()->FormatCallArgArray(
             &logger, index, out, format, nullptr);
     });
+}
+
+// Every code of the data type table, and codes beyond it on either side.
+inline std::vector<int> everyCodeAndBeyond() {
+    std::vector<int> codes = {INT_MIN, -1, nKoVeskLog210::kLastDataTypeCode + 1, 1000, INT_MAX};
+    for (int code = 0; code <= nKoVeskLog210::kLastDataTypeCode; ++code) codes.push_back(code);
+    return codes;
 }
 
 // What `render()` gives, or the type of the exception it throws: for

@@ -3,7 +3,6 @@
 // table rendered as the named code of its kind is.
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <clocale>
 #include <cmath>
 #include <cstdint>
@@ -30,23 +29,24 @@ using kovesk_test::renderScalar;
 
 constexpr eFormatSpecifier kEveryForm[] = {eFormatShort, eFormatLine, eFormatFull, eFormatUnquoted};
 
-// One code captured with `capture`: its short form, and the long forms, which
+// Codes captured with `capture`: their short form, and the long forms, which
 // scalars do not tell apart; "" means nothing written, the buffer untouched.
 struct tScalarCase {
-    int code;
+    std::vector<int> codes;
     Bytes capture;
     std::string shortText, longText;
 };
 
 void expectRenderings(const std::vector<tScalarCase>& cases) {
     for (size_t row = 0; row < cases.size(); ++row) {
-        const tScalarCase& c = cases[row];
-        SCOPED_TRACE(testing::Message() << "row " << row << ", code " << c.code);
-        CKOVeskMemoryLogger logger;
-        const int index = addCaptured(logger, c.code, c.capture);
-        for (const eFormatSpecifier format : kEveryForm)
-            EXPECT_EQ(renderScalar(logger, index, format), format == eFormatShort ? c.shortText : c.longText)
-                << format;
+        for (const int code : cases[row].codes) {
+            SCOPED_TRACE(testing::Message() << "row " << row << ", code " << code);
+            CKOVeskMemoryLogger logger;
+            const int index = addCaptured(logger, code, cases[row].capture);
+            for (const eFormatSpecifier format : kEveryForm)
+                EXPECT_EQ(renderScalar(logger, index, format),
+                          format == eFormatShort ? cases[row].shortText : cases[row].longText) << format;
+        }
     }
 }
 
@@ -63,32 +63,28 @@ protected:
 // bytes and a size it does not know.
 TEST_F(ScalarFormatTest, IntegerKindsAtEachCapturedSize) {
     expectRenderings({
-        {kCodeUInt32, of<uint64_t>(1ull << 32), "4294967296", "4294967296 (0x0000000100000000)"},
-        {kCodeUInt32, Bytes{1, 2, 3}, "0", "0 (0x0)"},
-        {kCodeInt32, Bytes{1, 2, 3}, "0", "0 (0x0)"},
-        {kCodeUInt16, Bytes{1, 2, 3}, "0", "0 (0x0)"},
-        {kCodeUInt32, of<uint32_t>(0x12C), "300", "300 (0x12C)"},
-        {kCodeUInt32, of<uint8_t>(0xFF), "255", "255 (0xFF)"},
-        {kCodeInt32, of<uint8_t>(0xFF), "255", "255 (0xFF)"},
-        {kCodeInt32, of<int64_t>(-2), "-2", "-2 (0xFFFFFFFFFFFFFFFE)"},
-        {kCodeInt32, of<int32_t>(-7), "-7", "-7 (0xFFFFFFF9)"},
-        {kCodeUInt16, of<uint32_t>(0x12345), "9029", "9029 (0x2345)"},
-        {kCodeUInt16, of<uint64_t>(0x1111222233334444ull), "17476", "17476 (0x4444)"},
-        {kCodeInt16, of<uint16_t>(0xFFFF), "-1", "-1 (0xFFFF)"},
-        {kCodeInt16, of<uint32_t>(0x18000), "-32768", "-32768 (0x8000)"},
-        {kCodeInt16Decimal, of<uint16_t>(0xFFFE), "-2", "-2"},
-        {kCodeUInt8, of<uint8_t>(200), "200", "200 (0xC8)"},
-        {kCodeUInt8, of<uint16_t>(0x1FF), "255", "255 (0xFF)"},
-        {kCodeInt8, of<uint8_t>(0x80), "-128", "-128 (0x80)"},
-        {kCodeInt8, of<uint64_t>(0xFF), "-1", "-1 (0xFF)"},
-        {kCodeChar, of<uint8_t>(65), "65 ('A', 0x41)", "65 ('A', 0x41)"},
-        {kCodeChar, of<uint8_t>(10), "10 (0xA)", "10 (0xA)"},
-        {kCodeChar, of<uint32_t>(0x17A), "122 ('z', 0x7A)", "122 ('z', 0x7A)"},
-        {kCodeChar, of<uint8_t>(0xE9), "233 (0xE9)", "233 (0xE9)"},
-        {kCodeUInt64, of<uint64_t>(UINT64_MAX), "18446744073709551615", "18446744073709551615 (0xFFFFFFFFFFFFFFFF)"},
-        {kCodeInt64, of<int64_t>(-1), "-1", "-1 (0xFFFFFFFFFFFFFFFF)"},
-        {kCodeUInt64, of<uint32_t>(7), "0", "0 (0x0000000000000000)"},
-        {kCodeInt64, of<uint32_t>(7), "0", "0 (0x0000000000000000)"},
+        {{kCodeUInt32}, of<uint64_t>(1ull << 32), "4294967296", "4294967296 (0x0000000100000000)"},
+        {{kCodeUInt32, kCodeInt32, kCodeUInt16}, Bytes{1, 2, 3}, "0", "0 (0x0)"},
+        {{kCodeUInt32}, of<uint32_t>(0x12C), "300", "300 (0x12C)"},
+        {{kCodeUInt32, kCodeInt32}, of<uint8_t>(0xFF), "255", "255 (0xFF)"},
+        {{kCodeInt32}, of<int64_t>(-2), "-2", "-2 (0xFFFFFFFFFFFFFFFE)"},
+        {{kCodeInt32}, of<int32_t>(-7), "-7", "-7 (0xFFFFFFF9)"},
+        {{kCodeUInt16}, of<uint32_t>(0x12345), "9029", "9029 (0x2345)"},
+        {{kCodeUInt16}, of<uint64_t>(0x1111222233334444ull), "17476", "17476 (0x4444)"},
+        {{kCodeInt16}, of<uint16_t>(0xFFFF), "-1", "-1 (0xFFFF)"},
+        {{kCodeInt16}, of<uint32_t>(0x18000), "-32768", "-32768 (0x8000)"},
+        {{kCodeInt16Decimal}, of<uint16_t>(0xFFFE), "-2", "-2"},
+        {{kCodeUInt8}, of<uint8_t>(200), "200", "200 (0xC8)"},
+        {{kCodeUInt8}, of<uint16_t>(0x1FF), "255", "255 (0xFF)"},
+        {{kCodeInt8}, of<uint8_t>(0x80), "-128", "-128 (0x80)"},
+        {{kCodeInt8}, of<uint64_t>(0xFF), "-1", "-1 (0xFF)"},
+        {{kCodeChar}, of<uint8_t>(65), "65 ('A', 0x41)", "65 ('A', 0x41)"},
+        {{kCodeChar}, of<uint8_t>(10), "10 (0xA)", "10 (0xA)"},
+        {{kCodeChar}, of<uint32_t>(0x17A), "122 ('z', 0x7A)", "122 ('z', 0x7A)"},
+        {{kCodeChar}, of<uint8_t>(0xE9), "233 (0xE9)", "233 (0xE9)"},
+        {{kCodeUInt64}, of<uint64_t>(UINT64_MAX), "18446744073709551615", "18446744073709551615 (0xFFFFFFFFFFFFFFFF)"},
+        {{kCodeInt64}, of<int64_t>(-1), "-1", "-1 (0xFFFFFFFFFFFFFFFF)"},
+        {{kCodeUInt64, kCodeInt64}, of<uint32_t>(7), "0", "0 (0x0000000000000000)"},
     });
 }
 
@@ -96,20 +92,20 @@ TEST_F(ScalarFormatTest, IntegerKindsAtEachCapturedSize) {
 // 1E-06 and 1E+07, exclusive; the special values named.
 TEST_F(ScalarFormatTest, Reals) {
     expectRenderings({
-        {kCodeReal, of<double>(12.5), "12.5", "12.500000 (1.250000E+01)"},
-        {kCodeReal, of<double>(-2.5), "-2.5", "-2.500000 (-2.500000E+00)"},
-        {kCodeReal, of<float>(1.5f), "1.5", "1.500000 (1.500000E+00)"},
-        {kCodeReal, of<double>(1e-9), "1E-09", "1E-09"},
-        {kCodeReal, of<double>(9999999.9), "1E+07", "1E+07"},
-        {kCodeReal, of<double>(9999999.8), "1E+07", "9999999.800000 (1.000000E+07)"},
-        {kCodeReal, of<double>(0.000001), "1E-06", "1E-06"},
-        {kCodeReal, of<double>(0.0000011), "1.1E-06", "0.000001 (1.100000E-06)"},
-        {kCodeReal, of<double>(-INFINITY), "NINF", "NINF"},
-        {kCodeReal, of<double>(NAN), "NAN", "NAN"},
-        {kCodeReal, of<float>(INFINITY), "INF", "INF"},
-        {kCodeReal, of<float>(NAN), "NAN", "NAN"},
-        {kCodeReal, of<uint16_t>(1), "", ""},
-        {kCodeReal, Bytes{}, "", ""},
+        {{kCodeReal}, of<double>(12.5), "12.5", "12.500000 (1.250000E+01)"},
+        {{kCodeReal}, of<double>(-2.5), "-2.5", "-2.500000 (-2.500000E+00)"},
+        {{kCodeReal}, of<float>(1.5f), "1.5", "1.500000 (1.500000E+00)"},
+        {{kCodeReal}, of<double>(1e-9), "1E-09", "1E-09"},
+        {{kCodeReal}, of<double>(9999999.9), "1E+07", "1E+07"},
+        {{kCodeReal}, of<double>(9999999.8), "1E+07", "9999999.800000 (1.000000E+07)"},
+        {{kCodeReal}, of<double>(0.000001), "1E-06", "1E-06"},
+        {{kCodeReal}, of<double>(0.0000011), "1.1E-06", "0.000001 (1.100000E-06)"},
+        {{kCodeReal}, of<double>(-INFINITY), "NINF", "NINF"},
+        {{kCodeReal}, of<double>(NAN), "NAN", "NAN"},
+        {{kCodeReal}, of<float>(INFINITY), "INF", "INF"},
+        {{kCodeReal}, of<float>(NAN), "NAN", "NAN"},
+        {{kCodeReal}, of<uint16_t>(1), "", ""},
+        {{kCodeReal}, Bytes{}, "", ""},
     });
 }
 
@@ -117,24 +113,24 @@ TEST_F(ScalarFormatTest, Reals) {
 // addresses of 8 bytes widen to 16 digits.
 TEST_F(ScalarFormatTest, BooleansVersionsHexAndAddresses) {
     expectRenderings({
-        {kCodeBoolean, of<uint16_t>(1), "VI_TRUE", "VI_TRUE"},
-        {kCodeBoolean, of<uint16_t>(0), "VI_FALSE", "VI_FALSE"},
-        {kCodeBoolean, of<uint32_t>(0x10000), "VI_FALSE", "VI_FALSE"},
-        {kCodeBoolean, of<uint8_t>(2), "VI_TRUE", "VI_TRUE"},
-        {kCodeBoolean, of<uint64_t>(0x10001), "VI_TRUE", "VI_TRUE"},
-        {kCodeBoolean, Bytes{1, 1, 1}, "VI_FALSE", "VI_FALSE"},
-        {kCodeVersion, of<uint32_t>(0x00500800), "0x00500800", "0x00500800 (5.8)"},
-        {kCodeVersion, of<uint32_t>(0xFFFFFFFF), "0xFFFFFFFF", "0xFFFFFFFF (4095.4095.255)"},
-        {kCodeVersion, of<uint32_t>(0), "0", "0"},
-        {kCodeHex32, of<uint32_t>(0), "0x00000000", "0x00000000"},
-        {kCodeAddressSizedValue, of<uint64_t>(0x1000), "0x00001000", "0x0000000000001000"},
-        {kCodeAddressSizedValue, of<uint64_t>(0x100000000ull), "0x0000000100000000", "0x0000000100000000"},
-        {kCodeAddressSizedValue, of<uint16_t>(0xBEEF), "0x0000BEEF", "0x0000BEEF"},
-        {kCodeAddress, of<uint32_t>(0), "NULL", "NULL"},
-        {kCodeAddress, of<uint32_t>(0x1000), "0x00001000", "0x00001000"},
-        {kCodeAddress, of<uint64_t>(0x1000), "0x0000000000001000", "0x0000000000001000"},
-        {kCodeAddress, of<uint64_t>(0), "NULL", "NULL"},
-        {kCodeAddress, of<uint16_t>(0x1000), "", ""},
+        {{kCodeBoolean}, of<uint16_t>(1), "VI_TRUE", "VI_TRUE"},
+        {{kCodeBoolean}, of<uint16_t>(0), "VI_FALSE", "VI_FALSE"},
+        {{kCodeBoolean}, of<uint32_t>(0x10000), "VI_FALSE", "VI_FALSE"},
+        {{kCodeBoolean}, of<uint8_t>(2), "VI_TRUE", "VI_TRUE"},
+        {{kCodeBoolean}, of<uint64_t>(0x10001), "VI_TRUE", "VI_TRUE"},
+        {{kCodeBoolean}, Bytes{1, 1, 1}, "VI_FALSE", "VI_FALSE"},
+        {{kCodeVersion}, of<uint32_t>(0x00500800), "0x00500800", "0x00500800 (5.8)"},
+        {{kCodeVersion}, of<uint32_t>(0xFFFFFFFF), "0xFFFFFFFF", "0xFFFFFFFF (4095.4095.255)"},
+        {{kCodeVersion}, of<uint32_t>(0), "0", "0"},
+        {{kCodeHex32}, of<uint32_t>(0), "0x00000000", "0x00000000"},
+        {{kCodeAddressSizedValue}, of<uint64_t>(0x1000), "0x00001000", "0x0000000000001000"},
+        {{kCodeAddressSizedValue}, of<uint64_t>(0x100000000ull), "0x0000000100000000", "0x0000000100000000"},
+        {{kCodeAddressSizedValue}, of<uint16_t>(0xBEEF), "0x0000BEEF", "0x0000BEEF"},
+        {{kCodeAddress}, of<uint32_t>(0), "NULL", "NULL"},
+        {{kCodeAddress}, of<uint32_t>(0x1000), "0x00001000", "0x00001000"},
+        {{kCodeAddress}, of<uint64_t>(0x1000), "0x0000000000001000", "0x0000000000001000"},
+        {{kCodeAddress}, of<uint64_t>(0), "NULL", "NULL"},
+        {{kCodeAddress}, of<uint16_t>(0x1000), "", ""},
     });
     EXPECT_EQ(renderScalar(CKOVeskMemoryLogger(), 5, eFormatLine), "") << "no such parameter";
 }
@@ -145,16 +141,15 @@ TEST_F(ScalarFormatTest, BooleansVersionsHexAndAddresses) {
 // word) only by the host.
 TEST_F(ScalarFormatTest, NamedCodes) {
     expectRenderings({
-        {kCodeStatus, of<uint32_t>(0), "0", "0 (VI_SUCCESS)"},
-        {kCodeStatus, of<uint32_t>(0xBFFF0015), "0xBFFF0015", "0xBFFF0015 (VI_ERROR_TMO)"},
-        {kCodeStatus, of<uint32_t>(0xBFFF7777), "0xBFFF7777", "0xBFFF7777"},
-        {kCodeEventType, of<uint32_t>(0x3FFF200B), "SERVICE_REQ", "0x3FFF200B (VI_EVENT_SERVICE_REQ)"},
-        {kCodeEventType, of<uint32_t>(0x3FFF7FFF), "VI_ALL_ENABLED_EVENTS", "0x3FFF7FFF (VI_ALL_ENABLED_EVENTS)"},
-        {kCodeEventType, of<uint32_t>(0x3FFF2FFF), "0x3FFF2FFF", "0x3FFF2FFF"},
-        {kCodeEventType, of<uint32_t>(0), "0", "0"},
-        {kCodeVisaOnlyAttribute, of<uint32_t>(0), "0", "0"},
-        {kCodeAttribute, of<uint32_t>(0x3FFF001A), "TMO_VALUE", "0x3FFF001A (VI_ATTR_TMO_VALUE)"},
-        {kCodeAttribute, of<uint32_t>(0x3FFF0203), "PXI_SUB_MANF_ID", "0x3FFF0203 ((obsolete)VI_ATTR_PXI_SUB_MANF_ID)"},
+        {{kCodeStatus}, of<uint32_t>(0), "0", "0 (VI_SUCCESS)"},
+        {{kCodeStatus}, of<uint32_t>(0xBFFF0015), "0xBFFF0015", "0xBFFF0015 (VI_ERROR_TMO)"},
+        {{kCodeStatus}, of<uint32_t>(0xBFFF7777), "0xBFFF7777", "0xBFFF7777"},
+        {{kCodeEventType}, of<uint32_t>(0x3FFF200B), "SERVICE_REQ", "0x3FFF200B (VI_EVENT_SERVICE_REQ)"},
+        {{kCodeEventType}, of<uint32_t>(0x3FFF7FFF), "VI_ALL_ENABLED_EVENTS", "0x3FFF7FFF (VI_ALL_ENABLED_EVENTS)"},
+        {{kCodeEventType}, of<uint32_t>(0x3FFF2FFF), "0x3FFF2FFF", "0x3FFF2FFF"},
+        {{kCodeEventType, kCodeVisaOnlyAttribute}, of<uint32_t>(0), "0", "0"},
+        {{kCodeAttribute}, of<uint32_t>(0x3FFF001A), "TMO_VALUE", "0x3FFF001A (VI_ATTR_TMO_VALUE)"},
+        {{kCodeAttribute}, of<uint32_t>(0x3FFF0203), "PXI_SUB_MANF_ID", "0x3FFF0203 ((obsolete)VI_ATTR_PXI_SUB_MANF_ID)"},
     });
     CKOVeskMemoryLogger logger;
     for (const auto& [code, value] :
@@ -169,13 +164,13 @@ TEST_F(ScalarFormatTest, NamedCodes) {
     EXPECT_EQ(renderScalar(logger, status, eFormatLine), "0xBFFF0015 (VI_ERROR_TMO)");
     kovesk_test::hostNames(L"MY_ATTR_TIMEOUT");
     expectRenderings({
-        {kCodeHostNamedValue, bytesOf<uint32_t>({1, 0x22}), "MY_ATTR_TIMEOUT", "0x00000022 (MY_ATTR_TIMEOUT)"},
-        {kCodeHostNamedValue, of<uint32_t>(0x22), "0", "0"},
-        {kCodeAttribute, of<uint32_t>(0x3FFF001A), "TIMEOUT", "0x3FFF001A (MY_ATTR_TIMEOUT)"},
-        {kCodeStatus, of<uint32_t>(0xBFFF0015), "0xBFFF0015", "0xBFFF0015 (MY_ATTR_TIMEOUT)"},
+        {{kCodeHostNamedValue}, bytesOf<uint32_t>({1, 0x22}), "MY_ATTR_TIMEOUT", "0x00000022 (MY_ATTR_TIMEOUT)"},
+        {{kCodeHostNamedValue}, of<uint32_t>(0x22), "0", "0"},
+        {{kCodeAttribute}, of<uint32_t>(0x3FFF001A), "TIMEOUT", "0x3FFF001A (MY_ATTR_TIMEOUT)"},
+        {{kCodeStatus}, of<uint32_t>(0xBFFF0015), "0xBFFF0015", "0xBFFF0015 (MY_ATTR_TIMEOUT)"},
     });
     CVeskApiInfo::ResetAll();
-    expectRenderings({{kCodeHostNamedValue, bytesOf<uint32_t>({1, 0}), "0x00000000", "0x00000000"}});
+    expectRenderings({{{kCodeHostNamedValue}, bytesOf<uint32_t>({1, 0}), "0x00000000", "0x00000000"}});
 }
 
 // The generic formatter has no names: events and attributes show as
@@ -238,8 +233,8 @@ TEST_F(ScalarFormatTest, TimeStamps) {
     tzset();
     const Bytes capture = bytesOf<uint64_t>({0x4000000000000000ull, 3660779045ull});
     expectRenderings({
-        {kCodeTimeStamp, capture, "01/02/20 04:04:05", "01/02/20 04:04:05.250"},
-        {kCodeTimeStamp, bytesOf<uint64_t>({0, 0x8000000000000000ull}), "", ""},
+        {{kCodeTimeStamp}, capture, "01/02/20 04:04:05", "01/02/20 04:04:05.250"},
+        {{kCodeTimeStamp}, bytesOf<uint64_t>({0, 0x8000000000000000ull}), "", ""},
     });
     CKOVeskMemoryLogger logger;
     const int shortCapture = addCaptured(logger, kCodeTimeStamp, Bytes(capture.begin(), capture.begin() + 15));
@@ -283,30 +278,18 @@ TEST_F(ScalarFormatTest, LongestRenderingsFitTheBuffer) {
 
 // The named code of each scalar kind, on which the cases above test the kind.
 const std::map<eScalarKind, int> kNamedCodeOfKind = {
-    {eScalarKind::Unsigned, kCodeUInt32},
-    {eScalarKind::Signed, kCodeInt32},
-    {eScalarKind::Unsigned16, kCodeUInt16},
-    {eScalarKind::Signed16, kCodeInt16},
-    {eScalarKind::Signed16Decimal, kCodeInt16Decimal},
-    {eScalarKind::Unsigned8, kCodeUInt8},
-    {eScalarKind::Signed8, kCodeInt8},
-    {eScalarKind::Character, kCodeChar},
-    {eScalarKind::Unsigned64, kCodeUInt64},
-    {eScalarKind::Signed64, kCodeInt64},
-    {eScalarKind::Real, kCodeReal},
-    {eScalarKind::Boolean, kCodeBoolean},
-    {eScalarKind::Status, kCodeStatus},
-    {eScalarKind::Version, kCodeVersion},
-    {eScalarKind::EventType, kCodeEventType},
-    {eScalarKind::Attribute, kCodeAttribute},
-    {eScalarKind::VisaOnlyAttribute, kCodeVisaOnlyAttribute},
-    {eScalarKind::HostNamedValue, kCodeHostNamedValue},
-    {eScalarKind::Handle, kCodeSession},
-    {eScalarKind::Hex32, kCodeHex32},
-    {eScalarKind::HexAddress, kCodeAddressSizedValue},
-    {eScalarKind::NarrowText, kCodeText},
-    {eScalarKind::Utf8Text, kCodeUtf8Text},
-    {eScalarKind::TimeStamp, kCodeTimeStamp},
+    {eScalarKind::Unsigned, kCodeUInt32},        {eScalarKind::Signed, kCodeInt32},
+    {eScalarKind::Unsigned16, kCodeUInt16},      {eScalarKind::Signed16, kCodeInt16},
+    {eScalarKind::Signed16Decimal, kCodeInt16Decimal}, {eScalarKind::Unsigned8, kCodeUInt8},
+    {eScalarKind::Signed8, kCodeInt8},           {eScalarKind::Character, kCodeChar},
+    {eScalarKind::Unsigned64, kCodeUInt64},      {eScalarKind::Signed64, kCodeInt64},
+    {eScalarKind::Real, kCodeReal},              {eScalarKind::Boolean, kCodeBoolean},
+    {eScalarKind::Status, kCodeStatus},          {eScalarKind::Version, kCodeVersion},
+    {eScalarKind::EventType, kCodeEventType},    {eScalarKind::Attribute, kCodeAttribute},
+    {eScalarKind::VisaOnlyAttribute, kCodeVisaOnlyAttribute}, {eScalarKind::HostNamedValue, kCodeHostNamedValue},
+    {eScalarKind::Handle, kCodeSession},         {eScalarKind::Hex32, kCodeHex32},
+    {eScalarKind::HexAddress, kCodeAddressSizedValue}, {eScalarKind::NarrowText, kCodeText},
+    {eScalarKind::Utf8Text, kCodeUtf8Text},      {eScalarKind::TimeStamp, kCodeTimeStamp},
     {eScalarKind::Address, kCodeAddress},
 };
 
@@ -316,14 +299,11 @@ const std::map<eScalarKind, int> kNamedCodeOfKind = {
 // kind write nothing. The captures reach each read: 1, 2, 4, 8 and 16 bytes
 // (a time stamp), a size no read knows, and a text.
 TEST_F(ScalarFormatTest, EveryCodeRendersLikeTheNamedCodeOfItsKind) {
-    const Bytes captures[] = {of<uint8_t>(0xC1),
-                              of<uint16_t>(0x8041),
-                              of<uint32_t>(0x3FFF001A),
-                              of<uint64_t>(0x8000000000000041ull),
-                              bytesOf<uint64_t>({0x4000000000000000ull, 3660779045ull}),
-                              Bytes{1, 2, 3},
-                              bytesOf(std::string("A B(C"))};
+    const Bytes captures[] = {of<uint8_t>(0xC1), of<uint16_t>(0x8041), of<uint32_t>(0x3FFF001A),
+                              of<uint64_t>(0x8000000000000041ull), bytesOf<uint64_t>({1ull << 62, 3660779045ull}),
+                              Bytes{1, 2, 3}, bytesOf(std::string("A B(C"))};
     const CVisaGenericFormat generic;
+    const CVisaGenericFormat* const formatters[] = {nullptr, &generic};  // null: the VISA formatter
     const auto render = [](int code, const Bytes& capture, eFormatSpecifier format,
                            const CVisaGenericFormat* formatter) {
         CKOVeskMemoryLogger logger;
@@ -334,23 +314,16 @@ TEST_F(ScalarFormatTest, EveryCodeRendersLikeTheNamedCodeOfItsKind) {
             kovesk_test::outcome([&] { return renderScalar(logger, index, format, &help, formatter); });
         return text + ", help " + std::to_string(help);
     };
-    std::vector<int> codes = {INT_MIN, -1, kLastDataTypeCode + 1, 1000, INT_MAX};
-    for (int code = 0; code <= kLastDataTypeCode; ++code) codes.push_back(code);
-    for (const int code : codes) {
+    for (const int code : kovesk_test::everyCodeAndBeyond()) {
         const eScalarKind kind = scalarKindOf(code);
         const auto named = kNamedCodeOfKind.find(kind);
-        ASSERT_TRUE(kind == eScalarKind::None || named != kNamedCodeOfKind.end()) << "no named code of the kind of " << code;
-        if (named != kNamedCodeOfKind.end()) {
-            ASSERT_EQ(scalarKindOf(named->second), kind) << named->second;
-        }
+        ASSERT_TRUE(kind == eScalarKind::None || named != kNamedCodeOfKind.end()) << "no named code for " << code;
         for (const Bytes& capture : captures)
             for (const eFormatSpecifier format : kEveryForm)
-                for (const CVisaGenericFormat* formatter : {static_cast<const CVisaGenericFormat*>(nullptr), &generic}) {
-                    const std::string expected =
-                        kind == eScalarKind::None ? ", help -1" : render(named->second, capture, format, formatter);
-                    EXPECT_EQ(render(code, capture, format, formatter), expected)
+                for (const CVisaGenericFormat* formatter : formatters)
+                    EXPECT_EQ(render(code, capture, format, formatter),
+                              kind == eScalarKind::None ? ", help -1" : render(named->second, capture, format, formatter))
                         << "code " << code << ", " << capture.size() << " bytes, form " << format;
-                }
     }
 }
 
