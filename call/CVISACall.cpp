@@ -5,6 +5,7 @@
 #include <iterator>
 #include <memory>
 
+#include "format/DataTypeCodes.h"
 #include "format/TextPieces.h"
 #include "host/CProcThreadInfo.h"
 
@@ -21,9 +22,6 @@ constexpr int kTwoLevelClosingFunction = 0x104;
 // other call opens two.
 constexpr int kSingleLevelFunctionGroup = 0x63;
 constexpr int32_t kSingleLevelApiTypes[] = {kFunctionGroupApiType, kVisaApiType, 27};
-
-// The hidden parameter that carries a session's resource text.
-constexpr char kHiddenSessionPrefix[] = "dummyses";
 
 }  // namespace
 

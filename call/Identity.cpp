@@ -55,13 +55,13 @@ const char* CVISACall::GetAttributeName(char* buffer, unsigned size) const {
 }
 
 bool CVISACall::IsKnownVisaEvent() const {
-    if (!hasParameterOfType(GetInputLogger(), kEventTypeCode)) return false;
+    if (!hasParameterOfType(GetInputLogger(), kCodeEventType)) return false;
     char name[kValueBufferSize];
     return GetEventName(name, sizeof name) != nullptr;
 }
 
 bool CVISACall::IsKnownVisaAttribute() const {
-    if (!hasParameterOfType(GetInputLogger(), kAttributeTypeCode)) return false;
+    if (!hasParameterOfType(GetInputLogger(), kCodeAttribute)) return false;
     char name[kValueBufferSize];
     return GetAttributeName(name, sizeof name) != nullptr;
 }

@@ -10,58 +10,13 @@
 
 #include "format/BoundedText.h"
 #include "format/CVisaGenericFormat.h"
+#include "format/DataTypeCodes.h"
 #include "format/NumberText.h"
 #include "format/RealFieldText.h"
 
 namespace nKoVeskLog210 {
 
 namespace {
-
-enum eArrayKind {
-    eArrayNone,
-    eArrayInteger,  // 1, 2 or 4 bytes, up to two elements in hexadecimal
-    eArrayInteger64,
-    eArrayReal32,
-    eArrayReal64,
-    eArrayBoolean,
-    eArrayNarrowText,
-    eArrayUtf8Text,
-    eArrayAddress,
-};
-
-struct tArrayKind {
-    eArrayKind kind;
-    int width;  // element width in bytes (integers and reals)
-};
-
-// Codes without a preview (and every code above 111) give eArrayNone.
-tArrayKind arrayKindOf(int typeCode) {
-    switch (typeCode) {
-    case 2: case 4: case 34: case 36: case 38: case 40:
-    case 65: case 66: case 82: case 83: case 86: case 87:
-        return {eArrayInteger, 4};
-    case 6: case 8: case 67: case 68: case 84: case 88:
-        return {eArrayInteger, 2};
-    case 10: case 12: case 44: case 69: case 70:
-        return {eArrayInteger, 1};
-    case 96: case 98: case 106: case 107:
-        return {eArrayInteger64, 8};
-    case 18: case 91:
-        return {eArrayReal32, 4};
-    case 20: case 92:
-        return {eArrayReal64, 8};
-    case 22:
-        return {eArrayBoolean, 0};
-    case 14: case 41: case 42: case 45: case 46: case 48: case 79: case 85: case 89: case 90:
-        return {eArrayNarrowText, 1};
-    case 110: case 111:
-        return {eArrayUtf8Text, 1};
-    case 15: case 16: case 93:
-        return {eArrayAddress, 0};
-    default:
-        return {eArrayNone, 0};
-    }
-}
 
 // At most this many booleans are shown before ",...".
 constexpr int kMaxBooleansShown = 12;
@@ -105,7 +60,7 @@ void appendHexElement(BoundedText& out, const unsigned char* data, int position,
     case 2: value = elementAt<uint16_t>(data, position); break;
     default: value = elementAt<uint8_t>(data, position); break;
     }
-    const ShortText hex = ShortText().add("0x").hex(value, 2 * width);
+    const CShortText hex = CShortText().add("0x").hex(value, 2 * width);
     out.append(hex.data(), hex.size());
 }
 
@@ -119,29 +74,29 @@ void appendRealElement(BoundedText& out, const unsigned char* data, int position
 }
 
 // "{a}", "{a,b}", "{a,b,...}" and the short-capture forms, for integers of
-// 1, 2 or 4 bytes and reals. Byte arrays are read as text data, the others
-// as elements of their width.
-int formatTwoElementPreview(const IKoVeskLogger* logger, int index, int size, tArrayKind kind,
-                            char* out) {
+// 1, 2 or 4 bytes and reals of 4 or 8 (`width`). Byte arrays are read as
+// text data, the others as elements of their width.
+int formatTwoElementPreview(const IKoVeskLogger* logger, int index, int size,
+                            eArrayPreview preview, int width, char* out) {
     const unsigned char* data;
-    if (kind.kind == eArrayInteger && kind.width == 1) {
+    if (preview == eArrayPreview::Integers && width == 1) {
         const char* text = nullptr;
         logger->GetParamBuffer(index, &text, size);
         data = reinterpret_cast<const unsigned char*>(text);
     } else {
-        data = capturedData(logger, index, kind.width, size);
+        data = capturedData(logger, index, width, size);
     }
-    const tPreviewShape shape = twoElementShape(size, kind.width);
+    const tPreviewShape shape = twoElementShape(size, width);
     if (shape.shown > 0 && !data) return 0;
 
     BoundedText text(out, kArgumentTextSize);
     text.append('{');
     for (int i = 0; i < shape.shown; ++i) {
         if (i > 0) text.append(',');
-        if (kind.kind == eArrayInteger)
-            appendHexElement(text, data, i, kind.width);
+        if (preview == eArrayPreview::Integers)
+            appendHexElement(text, data, i, width);
         else
-            appendRealElement(text, data, i, kind.width);
+            appendRealElement(text, data, i, width);
     }
     if (shape.more && shape.shown > 0) text.append(",...");
     text.append('}');
@@ -157,7 +112,7 @@ int formatInteger64Preview(const IKoVeskLogger* logger, int index, int size, cha
     } else {
         if (!data) return 0;
         // "{0x%016llX}" or "{0x%016llX,...}"
-        ShortText preview;
+        CShortText preview;
         preview.add("{0x").hex(elementAt<uint64_t>(data, 0), 16);
         if (size == 8)
             preview.add('}');
@@ -200,7 +155,7 @@ int formatAddressPreview(const IKoVeskLogger* logger, int index, int size, char*
         // "0x%08X"
         const uint32_t address = elementAt<uint32_t>(data, 0);
         if (address != 0) {
-            const ShortText hex = ShortText().add("0x").hex(address, 8);
+            const CShortText hex = CShortText().add("0x").hex(address, 8);
             text.append(hex.data(), hex.size());
         } else {
             text.append("   NULL   ");
@@ -209,7 +164,7 @@ int formatAddressPreview(const IKoVeskLogger* logger, int index, int size, char*
         // "0x%016llX"
         const uint64_t address = elementAt<uint64_t>(data, 0);
         if (address != 0) {
-            const ShortText hex = ShortText().add("0x").hex(address, 16);
+            const CShortText hex = CShortText().add("0x").hex(address, 16);
             text.append(hex.data(), hex.size());
         } else {
             text.append("       NULL       ");
@@ -231,32 +186,33 @@ int CVisaGenericFormat::FormatCallArgArray(const IKoVeskLogger* logger, int inde
     // A negative captured size is no capture anyone could show.
     if (size < 0) return 0;
 
-    const tArrayKind kind = arrayKindOf(type);
-    switch (kind.kind) {
-    case eArrayInteger:
-    case eArrayReal32:
-    case eArrayReal64:
-        return formatTwoElementPreview(logger, index, size, kind, out);
-    case eArrayInteger64:
+    const tDataTypeRow row = dataTypeRow(type);
+    switch (row.preview) {
+    case eArrayPreview::None:
+        return 0;
+    case eArrayPreview::Integers:
+    case eArrayPreview::Reals:
+        return formatTwoElementPreview(logger, index, size, row.preview, row.elementWidth, out);
+    case eArrayPreview::Integer64:
         return formatInteger64Preview(logger, index, size, out);
-    case eArrayBoolean:
+    case eArrayPreview::Booleans:
         return formatBooleanPreview(logger, index, size, out);
-    case eArrayAddress:
+    case eArrayPreview::Address:
         return formatAddressPreview(logger, index, size, out);
-    case eArrayNarrowText:
-    case eArrayUtf8Text: {
+    case eArrayPreview::NarrowText:
+    case eArrayPreview::Utf8Text: {
         const char* data = nullptr;
         bool partial = false;
         logger->GetParamBuffer(index, &data, size);
         logger->GetParamTruncated(index, &partial);
         if (size > 0 && !data) return 0;
-        if (kind.kind == eArrayNarrowText) return FormatMbcsString(data, size, format, partial, out);
+        if (row.preview == eArrayPreview::NarrowText)
+            return FormatMbcsString(data, size, format, partial, out);
         return FormatUtf8String(reinterpret_cast<const unsigned char*>(data), size, format,
                                 partial, out);
     }
-    default:
-        return 0;
     }
+    return 0;
 }
 
 }  // namespace nKoVeskLog210

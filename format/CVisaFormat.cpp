@@ -5,16 +5,13 @@
 #include <cstring>
 
 #include "format/BoundedText.h"
+#include "format/DataTypeCodes.h"
 #include "format/NumberText.h"
 #include "format/TextPieces.h"
 #include "host/CKOVeskLocalization.h"
 
 namespace nKoVeskLog210 {
 namespace {
-
-constexpr int kStatusTypeCode = 23;
-constexpr int kAttributeTypeCode2 = 101;
-constexpr int kHostNamedTypeCode = 103;
 
 // Room of a looked-up name, terminator included.
 constexpr uint32_t kNameBufferSize = kArgumentTextSize;
@@ -25,7 +22,7 @@ const char kAttributeMarker[] = "_ATTR_";
 // "0x%08X (name)": the name is cut so that the closing parenthesis fits.
 int writeValueWithName(char* out, uint32_t value, const char* name) {
     BoundedText text(out, kArgumentTextSize - 1);
-    const ShortText opening = ShortText().add("0x").hex(value, 8).add(" (");
+    const CShortText opening = CShortText().add("0x").hex(value, 8).add(" (");
     text.append(opening.data(), opening.size());
     writeFramed(text, false, {name, std::strlen(name)}, nullptr, {});
     BoundedText whole(out, kArgumentTextSize, text.length());
@@ -36,7 +33,7 @@ int writeValueWithName(char* out, uint32_t value, const char* name) {
 // "0x%08X"
 int writeValue(char* out, uint32_t value) {
     BoundedText text(out, kArgumentTextSize);
-    const ShortText hex = ShortText().add("0x").hex(value, 8);
+    const CShortText hex = CShortText().add("0x").hex(value, 8);
     text.append(hex.data(), hex.size());
     return text.result();
 }
@@ -50,16 +47,26 @@ int writeText(char* out, const char* shown) {
 
 // The short form of a name: events without "VI_EVENT_", attributes without
 // everything up to and including the first "_ATTR_".
-const char* shortName(int typeCode, const char* name) {
-    if (typeCode == kEventTypeCode) {
+const char* shortName(eScalarKind kind, const char* name) {
+    switch (kind) {
+    case eScalarKind::EventType: {
         const size_t prefixLength = sizeof(kEventPrefix) - 1;
         return std::strncmp(name, kEventPrefix, prefixLength) == 0 ? name + prefixLength : name;
     }
-    if (typeCode == kAttributeTypeCode || typeCode == kAttributeTypeCode2) {
+    case eScalarKind::Attribute:
+    case eScalarKind::VisaOnlyAttribute: {
         const char* marker = std::strstr(name, kAttributeMarker);
         return marker ? marker + sizeof(kAttributeMarker) - 1 : name;
     }
-    return name;
+    default:
+        return name;
+    }
+}
+
+// The codes this formatter names; every other code is the generic one's.
+bool isNamedValue(eScalarKind kind) {
+    return kind == eScalarKind::EventType || kind == eScalarKind::Attribute ||
+           kind == eScalarKind::VisaOnlyAttribute || kind == eScalarKind::HostNamedValue;
 }
 
 }  // namespace
@@ -72,9 +79,10 @@ int CVisaFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int index, cha
     if (!logger || !out) return 0;
     int type = 0;
     logger->GetParamType(index, &type);
+    const eScalarKind kind = scalarKindOf(type);
     const bool shortForm = format == eFormatShort;
 
-    if (type == kStatusTypeCode) {
+    if (kind == eScalarKind::Status) {
         uint32_t status = 0;
         logger->GetParamUInt32(index, &status);
         if (status == 0) return writeText(out, shortForm ? "0" : "0 (VI_SUCCESS)");
@@ -86,8 +94,7 @@ int CVisaFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int index, cha
                    : writeValue(out, status);
     }
 
-    if (type != kEventTypeCode && type != kAttributeTypeCode && type != kAttributeTypeCode2 &&
-        type != kHostNamedTypeCode) {
+    if (!isNamedValue(kind)) {
         return CVisaGenericFormat::FormatCallArgScalar(logger, index, out, format, helpIndex,
                                                        nullptr);
     }
@@ -98,7 +105,7 @@ int CVisaFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int index, cha
     uint32_t value = 0;
     const tNumNameMapInfo* table = nullptr;
     uint32_t key = 0;
-    if (type == kHostNamedTypeCode) {
+    if (kind == eScalarKind::HostNamedValue) {
         int size = 0;
         logger->GetParamSize(index, &size);
         const void* data = nullptr;
@@ -109,7 +116,7 @@ int CVisaFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int index, cha
         logger->GetParamUInt32(index, &value);
         if (value == 0) return writeText(out, "0");
         if (logger->GetApiType() == kVisaApiType) {
-            table = type == kEventTypeCode ? eventList : attrList;
+            table = kind == eScalarKind::EventType ? eventList : attrList;
         }
         key = value;
     }
@@ -120,7 +127,7 @@ int CVisaFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int index, cha
                     shortForm, name, sizeof name)) {
         return writeValue(out, value);
     }
-    return shortForm ? writeText(out, shortName(type, name))
+    return shortForm ? writeText(out, shortName(kind, name))
                      : writeValueWithName(out, value, name);
 }
 
@@ -128,7 +135,7 @@ namespace {
 
 // The name of the 32-bit value at `index`: from `visaTable` for a VISA
 // call, otherwise only from the host.
-const char* NameOfValue(const CVisaFormat& formatter,
+const char* nameOfValue(const CVisaFormat& formatter,
                         const CVisaGenericFormat::tNumNameMapInfo* visaTable,
                         const IKoVeskLogger* logger, int index, char* out, unsigned size) {
     if (!logger) return nullptr;
@@ -143,12 +150,12 @@ const char* NameOfValue(const CVisaFormat& formatter,
 
 const char* CVisaFormat::GetEventName(const IKoVeskLogger* logger, int index, char* out,
                                       unsigned size) const {
-    return NameOfValue(*this, eventList, logger, index, out, size);
+    return nameOfValue(*this, eventList, logger, index, out, size);
 }
 
 const char* CVisaFormat::GetAttributeName(const IKoVeskLogger* logger, int index, char* out,
                                           unsigned size) const {
-    return NameOfValue(*this, attrList, logger, index, out, size);
+    return nameOfValue(*this, attrList, logger, index, out, size);
 }
 
 CVisaFormat* CVisaFormat::GetSingletonVisaFormatter() {

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 
+#include "format/DataTypeCodes.h"
 #include "format/FormatTypes.h"
 #include "host/IKoVeskCall.h"
 #include "host/IKoVeskLogger.h"

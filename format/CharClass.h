@@ -9,10 +9,10 @@
 
 namespace nKoVeskLog210 {
 
-class CharClassTable {
+class CCharClassTable {
 public:
 #if defined(__GLIBC__)
-    CharClassTable() : m_table(*__ctype_b_loc()) {}
+    CCharClassTable() : m_table(*__ctype_b_loc()) {}
     bool isPrint(unsigned char c) const { return (m_table[c] & _ISprint) != 0; }
     bool isControl(unsigned char c) const { return (m_table[c] & _IScntrl) != 0; }
 

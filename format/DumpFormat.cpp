@@ -14,6 +14,7 @@
 #include "format/BoundedText.h"
 #include "format/CVisaGenericFormat.h"
 #include "format/CharClass.h"
+#include "format/DataTypeCodes.h"
 #include "format/NumberText.h"
 #include "format/RealFieldText.h"
 
@@ -21,18 +22,16 @@ namespace nKoVeskLog210 {
 
 namespace {
 
-enum eDumpLayout {
-    eLayoutNone,
-    eLayoutInteger,  // hexadecimal columns and an ASCII column
-    eLayoutReal32,
-    eLayoutReal64,
-    eLayoutBoolean,
-};
-
+// The layout of a code and the width of its elements.
 struct tDumpLayout {
     eDumpLayout kind;
     int width;  // element width in bytes (integers and reals)
 };
+
+tDumpLayout dumpLayoutOf(int typeCode) {
+    const tDataTypeRow row = dataTypeRow(typeCode);
+    return {row.dump, row.elementWidth};
+}
 
 // What the dump reads of one parameter; a missing logger reads as an empty
 // parameter.
@@ -54,48 +53,6 @@ tDumpParam readDumpParam(const IKoVeskLogger* logger, int index) {
     return param;
 }
 
-// The codes of each layout.
-constexpr int kByteCodes[] = {10, 12, 14, 41, 42, 44, 45, 69, 70, 85, 89, 90};
-constexpr int kWordCodes[] = {6, 8, 67, 68, 84, 88};
-constexpr int kLongCodes[] = {2, 4, 34, 36, 38, 40, 65, 66, 82, 83, 86, 87};
-constexpr int kQuadCodes[] = {96, 98, 106, 107};
-constexpr int kReal32Codes[] = {18, 91};
-constexpr int kReal64Codes[] = {20, 92};
-constexpr int kBooleanCode = 22;
-constexpr int kLastLayoutCode = 107;
-
-// Layouts by code, looked up once per dump line.
-struct tLayoutTable {
-    tDumpLayout byCode[kLastLayoutCode + 1];
-};
-
-template <size_t N>
-constexpr void setLayout(tLayoutTable& table, const int (&codes)[N], tDumpLayout layout) {
-    for (int code : codes) table.byCode[code] = layout;
-}
-
-constexpr tLayoutTable makeLayoutTable() {
-    tLayoutTable table{};
-    for (tDumpLayout& layout : table.byCode) layout = {eLayoutNone, 0};
-    setLayout(table, kByteCodes, {eLayoutInteger, 1});
-    setLayout(table, kWordCodes, {eLayoutInteger, 2});
-    setLayout(table, kLongCodes, {eLayoutInteger, 4});
-    setLayout(table, kQuadCodes, {eLayoutInteger, 8});
-    setLayout(table, kReal32Codes, {eLayoutReal32, 4});
-    setLayout(table, kReal64Codes, {eLayoutReal64, 8});
-    table.byCode[kBooleanCode] = {eLayoutBoolean, 0};
-    return table;
-}
-
-constexpr tLayoutTable kLayoutTable = makeLayoutTable();
-
-// Layout of a data type code; codes without one (every code above 107
-// among them) give eLayoutNone.
-tDumpLayout dumpLayoutOf(int typeCode) {
-    if (typeCode < 0 || typeCode > kLastLayoutCode) return {eLayoutNone, 0};
-    return kLayoutTable.byCode[typeCode];
-}
-
 // Bytes on a line of the text export (wide) and of the property page
 // (compact).
 constexpr int kWideBytesPerLine = 16;
@@ -109,9 +66,9 @@ constexpr int kCompactWordBooleanBytesPerLine = 12;
 
 // Codes without a layout get the integer figures.
 int bytesPerLineOf(tDumpLayout layout, int elementSize, bool compact) {
-    if (layout.kind == eLayoutReal64)
+    if (layout.kind == eDumpLayout::Reals && layout.width == 8)
         return compact ? kCompactReal64BytesPerLine : kWideReal64BytesPerLine;
-    if (layout.kind == eLayoutBoolean) {
+    if (layout.kind == eDumpLayout::Booleans) {
         if (elementSize == 1)
             return compact ? kCompactByteBooleanBytesPerLine : kWideByteBooleanBytesPerLine;
         return compact ? kCompactWordBooleanBytesPerLine : kWideWordBooleanBytesPerLine;
@@ -156,7 +113,7 @@ char* writeHex(char* p, T value) {
 
 // Appends the ASCII column of `count` bytes at `p`; returns the end.
 char* writeAsciiColumn(char* p, const unsigned char* data, int count) {
-    const CharClassTable classes;
+    const CCharClassTable classes;
     for (int i = 0; i < count; ++i) p[i] = classes.isPrint(data[i]) ? static_cast<char>(data[i]) : '.';
     return p + count;
 }
@@ -229,7 +186,7 @@ void writeFullByteLine(char* text, char* ascii, const unsigned char* data) {
 // A full line of 16 or 8 bytes written at once where the locale allows it
 // (see writeFullByteLine); false, with nothing written, otherwise.
 bool writeFullByteLine(char* text, char* ascii, const unsigned char* data, int count,
-                       const CharClassTable& classes) {
+                       const CCharClassTable& classes) {
 #if defined(__SSE2__)
     if ((count != 16 && count != 8) || !classes.printsExactlyAscii()) return false;
     if (count == 16)
@@ -258,7 +215,7 @@ size_t writeIntegerColumns(char* text, const unsigned char* data, int elements, 
     std::memcpy(text, kBlankRow.chars, sizeof kBlankRow.chars);
     char* ascii = text + columns * 3 * width + 1;
     if constexpr (width == 1) {
-        const CharClassTable classes;
+        const CCharClassTable classes;
         if (elements == columns && writeFullByteLine(text, ascii, data, columns, classes)) {
             return static_cast<size_t>(ascii + elements - text);
         }
@@ -352,10 +309,10 @@ void CVisaGenericFormat::FormatDataLine(int typeCode, int elementSize,
     bytesUsed = 0;
     elementsUsed = 0;
     const tDumpLayout layout = dumpLayoutOf(typeCode);
-    if (layout.kind == eLayoutNone || !data || !line || bytesRemaining <= 0 ||
+    if (layout.kind == eDumpLayout::None || !data || !line || bytesRemaining <= 0 ||
         bytesPerLine <= 0)
         return;
-    if (layout.kind == eLayoutBoolean && elementSize != 1 && elementSize != 2) return;
+    if (layout.kind == eDumpLayout::Booleans && elementSize != 1 && elementSize != 2) return;
 
     // A caller that asks for more than the text export's bytes per line
     // would overflow the line; hold it to the widest line of the layout.
@@ -366,7 +323,7 @@ void CVisaGenericFormat::FormatDataLine(int typeCode, int elementSize,
     const size_t start = strnlen(line, kDumpLineSize);
     char columns[kColumnsTextSize];
     size_t length;
-    if (layout.kind == eLayoutInteger) {
+    if (layout.kind == eDumpLayout::Integers) {
         elementsUsed = shown / layout.width;
         bytesUsed = elementsUsed * layout.width;
         const int columnCount = lineBytes / layout.width;
@@ -381,12 +338,12 @@ void CVisaGenericFormat::FormatDataLine(int typeCode, int elementSize,
         length = writeIntegerColumns(layout.width, columns, data, elementsUsed, columnCount);
     } else {
         BoundedText text(columns, sizeof columns);
-        if (layout.kind == eLayoutBoolean) {
+        if (layout.kind == eDumpLayout::Booleans) {
             elementsUsed = shown / elementSize;
             appendBooleanColumns(text, data, elementSize, elementsUsed);
         } else {
             elementsUsed = shown / layout.width;
-            if (layout.kind == eLayoutReal32)
+            if (layout.width == 4)
                 appendRealColumns<float>(text, "%14.6E ", kReal32ColumnWidth, data,
                                          elementsUsed);
             else
@@ -395,7 +352,7 @@ void CVisaGenericFormat::FormatDataLine(int typeCode, int elementSize,
         }
         length = text.length();
     }
-    bytesUsed = elementsUsed * (layout.kind == eLayoutBoolean ? elementSize : layout.width);
+    bytesUsed = elementsUsed * (layout.kind == eDumpLayout::Booleans ? elementSize : layout.width);
 
     BoundedText out(line, kDumpLineSize, start);
     out.append(columns, length);

@@ -33,8 +33,4 @@ inline constexpr int32_t kVisaApiType = 3;
 // calls between them.
 inline constexpr int32_t kFunctionGroupApiType = 2;
 
-// Data type codes that both the formatter and the call record act on.
-inline constexpr int kEventTypeCode = 27;
-inline constexpr int kAttributeTypeCode = 29;
-
 }  // namespace nKoVeskLog210

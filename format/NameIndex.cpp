@@ -13,9 +13,9 @@ using tRow = CVisaGenericFormat::tNumNameMapInfo;
 // The rows of a table of `Count` rows ordered by (value, row position), so
 // that the first entry of a value is its first row in the table.
 template <uint32_t Count>
-class SortedNameIndex {
+class CSortedNameIndex {
 public:
-    explicit SortedNameIndex(const tRow* table) : m_table(table) {
+    explicit CSortedNameIndex(const tRow* table) : m_table(table) {
         for (uint32_t i = 0; i < Count; ++i) m_entries[i] = {table[i].value, i};
         std::sort(m_entries.begin(), m_entries.end(), [](const tEntry& a, const tEntry& b) {
             return a.value != b.value ? a.value < b.value : a.row < b.row;
@@ -50,15 +50,15 @@ const tRow* scanInOrder(const tRow* table, uint32_t value) {
 
 const CVisaGenericFormat::tNumNameMapInfo* findNameRow(const tRow* table, uint32_t value) {
     if (table == CVisaFormat::attrList) {
-        static const SortedNameIndex<CVisaFormat::kAttributeCount> index(CVisaFormat::attrList);
+        static const CSortedNameIndex<CVisaFormat::kAttributeCount> index(CVisaFormat::attrList);
         return index.find(value);
     }
     if (table == CVisaFormat::statusList) {
-        static const SortedNameIndex<CVisaFormat::kStatusCount> index(CVisaFormat::statusList);
+        static const CSortedNameIndex<CVisaFormat::kStatusCount> index(CVisaFormat::statusList);
         return index.find(value);
     }
     if (table == CVisaFormat::eventList) {
-        static const SortedNameIndex<CVisaFormat::kEventCount> index(CVisaFormat::eventList);
+        static const CSortedNameIndex<CVisaFormat::kEventCount> index(CVisaFormat::eventList);
         return index.find(value);
     }
     return scanInOrder(table, value);

@@ -78,25 +78,25 @@ inline char* writeUpperHex(char* p, uint64_t value, int minDigits) {
 // A short text composed in place from literals, characters and numbers.
 // Nothing is checked: for texts whose length is known to stay below
 // kShortTextSize (a number or two and their punctuation).
-class ShortText {
+class CShortText {
 public:
     static constexpr size_t kShortTextSize = 96;
 
     template <size_t N>
-    ShortText& add(const char (&literal)[N]) {
+    CShortText& add(const char (&literal)[N]) {
         std::memcpy(m_text + m_length, literal, N - 1);
         m_length += N - 1;
         return *this;
     }
-    ShortText& add(char c) {
+    CShortText& add(char c) {
         m_text[m_length++] = c;
         return *this;
     }
-    ShortText& decimal(uint64_t value) { return advanceTo(writeDecimal(end(), value)); }
-    ShortText& signedDecimal(int64_t value) {
+    CShortText& decimal(uint64_t value) { return advanceTo(writeDecimal(end(), value)); }
+    CShortText& signedDecimal(int64_t value) {
         return advanceTo(writeSignedDecimal(end(), value));
     }
-    ShortText& hex(uint64_t value, int minDigits = 1) {
+    CShortText& hex(uint64_t value, int minDigits = 1) {
         return advanceTo(writeUpperHex(end(), value, minDigits));
     }
 
@@ -105,7 +105,7 @@ public:
 
 private:
     char* end() { return m_text + m_length; }
-    ShortText& advanceTo(char* position) {
+    CShortText& advanceTo(char* position) {
         m_length = static_cast<size_t>(position - m_text);
         return *this;
     }

@@ -1,8 +1,8 @@
-// Rendering of single captured arguments by their data type code: integers,
-// reals, booleans, versions, addresses, hexadecimal values, handles with
-// their session text, texts and time stamps. The VISA names of status codes,
-// event types and attributes are CVisaFormat's.
-#include <array>
+// Rendering of single captured arguments by the scalar kind of their data
+// type code (DataTypeCodes.h): integers, reals, booleans, versions,
+// addresses, hexadecimal values, handles with their session text, texts and
+// time stamps. The VISA names of status codes, event types and attributes
+// are CVisaFormat's.
 #include <cctype>
 #include <cfloat>
 #include <cmath>
@@ -11,6 +11,7 @@
 
 #include "format/BoundedText.h"
 #include "format/CVisaGenericFormat.h"
+#include "format/DataTypeCodes.h"
 #include "format/NumberText.h"
 #include "format/TextPieces.h"
 #include "ko/zel/AbsTime.h"
@@ -20,73 +21,6 @@
 namespace nKoVeskLog210 {
 namespace {
 
-// How a data type code is rendered as a scalar.
-enum class eScalarKind : uint8_t {
-    None,             // nothing is written
-    Unsigned,         // "%u", 64-bit "%llu"
-    Signed,           // "%d", 64-bit "%lld"
-    Unsigned16,       // "%hu"
-    Signed16,         // "%hd"
-    Signed16Decimal,  // "%hd" in every form
-    Unsigned8,        // "%hhu"
-    Signed8,          // "%hhd"
-    Character,        // "%hhu ('%c', ...)"
-    Unsigned64,       // first 8 captured bytes, "%llu"
-    Signed64,         // first 8 captured bytes, "%lld"
-    Real,             // single or double by size
-    Boolean,          // VI_TRUE / VI_FALSE
-    Status,           // 0 (VI_SUCCESS) or hexadecimal
-    Version,          // 0x%08X (major.minor[.sub])
-    EventOrAttribute, // hexadecimal; marks the help index
-    Handle,           // hexadecimal behind the session text
-    Hex32,            // "0x%08X"
-    HexAddress,       // "0x%08llX" or "0x%016llX"
-    NarrowText,       // FormatMbcsString
-    Utf8Text,         // FormatUtf8String
-    Time,             // local date and time
-    Address,          // pointer or array: "0x..." or "NULL"
-};
-
-constexpr uint32_t kLastTypeCode = 111;
-constexpr int kUtf8TextTypeCode = 110;
-
-constexpr std::array<eScalarKind, kLastTypeCode + 1> makeScalarKinds() {
-    std::array<eScalarKind, kLastTypeCode + 1> kinds{};  // every code None
-    auto set = [&kinds](std::initializer_list<int> codes, eScalarKind kind) {
-        for (const int code : codes) kinds[static_cast<size_t>(code)] = kind;
-    };
-    set({1, 31, 47, 53, 54, 58, 71, 72}, eScalarKind::Unsigned);
-    set({3, 59, 75, 76}, eScalarKind::Signed);
-    set({5, 60, 73}, eScalarKind::Unsigned16);
-    set({7, 61, 77}, eScalarKind::Signed16);
-    set({64}, eScalarKind::Signed16Decimal);
-    set({9, 43, 62}, eScalarKind::Unsigned8);
-    set({11, 63}, eScalarKind::Signed8);
-    set({13, 74, 78}, eScalarKind::Character);
-    set({95, 104}, eScalarKind::Unsigned64);
-    set({97, 105}, eScalarKind::Signed64);
-    set({17, 19, 80, 81}, eScalarKind::Real);
-    set({21}, eScalarKind::Boolean);
-    set({23}, eScalarKind::Status);
-    set({25}, eScalarKind::Version);
-    set({27, 29}, eScalarKind::EventOrAttribute);
-    set({33, 35, 37}, eScalarKind::Handle);
-    set({39, 49}, eScalarKind::Hex32);
-    set({51}, eScalarKind::HexAddress);
-    set({45, 46, 48, 79}, eScalarKind::NarrowText);
-    set({kUtf8TextTypeCode}, eScalarKind::Utf8Text);
-    set({108}, eScalarKind::Time);
-    set({2,  4,  6,  8,  10, 12, 14, 15, 16, 18, 20, 22, 24, 26, 28, 30, 32, 34,
-         36, 38, 40, 41, 42, 44, 50, 52, 55, 56, 57, 65, 66, 67, 68, 69, 70, 82,
-         83, 84, 85, 86, 87, 88, 89, 90, 91, 92, 93, 96, 98, 106, 107, 109, 111},
-        eScalarKind::Address);
-    return kinds;
-}
-
-constexpr std::array<eScalarKind, kLastTypeCode + 1> kScalarKinds = makeScalarKinds();
-
-// The hidden parameter logged before a handle names its session.
-const char kSessionParameterPrefix[] = "dummyses";
 // In the short form a session text of kSessionCutSize bytes or more shows
 // its first kSessionHeadSize bytes and "...".
 constexpr size_t kSessionCutSize = 28;
@@ -152,13 +86,13 @@ uint32_t readUInt32(const IKoVeskLogger* logger, int index) {
 // beside each); NumberText.h writes the digits.
 
 // Appends the composed text; returns the count written.
-int appendShort(BoundedText& text, const ShortText& composed) {
+int appendShort(BoundedText& text, const CShortText& composed) {
     text.append(composed.data(), composed.size());
     return text.result();
 }
 
 // " (0x%<digits>X)": the hexadecimal form behind a decimal one.
-void addHexInBrackets(ShortText& composed, uint64_t bits, int digits) {
+void addHexInBrackets(CShortText& composed, uint64_t bits, int digits) {
     composed.add(" (0x").hex(bits, digits).add(')');
 }
 
@@ -167,7 +101,7 @@ void addHexInBrackets(ShortText& composed, uint64_t bits, int digits) {
 // and their kin, or the decimal alone ("%u", "%lld", ...).
 int renderDecimal(BoundedText& text, int64_t value, bool isSigned, uint64_t bits, int hexDigits,
                   bool withHex) {
-    ShortText composed;
+    CShortText composed;
     if (isSigned)
         composed.signedDecimal(value);
     else
@@ -179,7 +113,7 @@ int renderDecimal(BoundedText& text, int64_t value, bool isSigned, uint64_t bits
 int renderUnsigned(BoundedText& text, uint64_t value, int size, bool shortForm) {
     if (size == 8) {
         // "%llu", "%llu (0x%016llX)"
-        ShortText composed;
+        CShortText composed;
         composed.decimal(value);
         if (!shortForm) addHexInBrackets(composed, value, 16);
         return appendShort(text, composed);
@@ -225,7 +159,7 @@ int render8(BoundedText& text, uint64_t value, eScalarKind kind, bool shortForm)
     default: {
         // Character, the same in every form: "%hhu ('%c', 0x%hhX)" when
         // printable, else "%hhu (0x%hhX)".
-        ShortText composed;
+        CShortText composed;
         composed.decimal(asUnsigned);
         if (std::isprint(asUnsigned)) {
             composed.add(" ('").add(static_cast<char>(asUnsigned)).add("', 0x");
@@ -289,7 +223,7 @@ int renderStatus(BoundedText& text, const IKoVeskLogger* logger, int index, bool
         text.append(shortForm ? "0" : "0 (VI_SUCCESS)");
         return text.result();
     }
-    return appendShort(text, ShortText().add("0x").hex(static_cast<uint32_t>(value), 8));
+    return appendShort(text, CShortText().add("0x").hex(static_cast<uint32_t>(value), 8));
 }
 
 int renderVersion(BoundedText& text, const IKoVeskLogger* logger, int index, bool shortForm) {
@@ -299,7 +233,7 @@ int renderVersion(BoundedText& text, const IKoVeskLogger* logger, int index, boo
         return text.result();
     }
     // "0x%08X", and in the long form " (%lu.%lu)" or " (%lu.%lu.%lu)".
-    ShortText composed;
+    CShortText composed;
     composed.add("0x").hex(value, 8);
     if (!shortForm) {
         const uint32_t major = (value >> 20) & 0xFFF;
@@ -320,7 +254,7 @@ int renderEventOrAttribute(BoundedText& text, const IKoVeskLogger* logger, int i
         return text.result();
     }
     if (helpIndex) *helpIndex = index;
-    return appendShort(text, ShortText().add("0x").hex(value, 8));
+    return appendShort(text, CShortText().add("0x").hex(value, 8));
 }
 
 // The captured size of the hidden session parameter before `index`; 0 when
@@ -329,7 +263,7 @@ int sessionParameterSize(const IKoVeskLogger* logger, int index) {
     if (index <= 0) return 0;
     const char* name = nullptr;
     logger->GetParamName(index - 1, &name);
-    if (!name || !startsWith(name, kSessionParameterPrefix)) {
+    if (!name || !startsWith(name, kHiddenSessionPrefix)) {
         return 0;
     }
     int size = 0;
@@ -351,6 +285,7 @@ void writeSessionText(BoundedText& text, const IKoVeskLogger* logger, int index,
                         (std::memchr(data, ' ', count) || std::memchr(data, '(', count));
     int type = 0;
     logger->GetParamType(index, &type);
+    const bool utf8 = scalarKindOf(type) == eScalarKind::Utf8Text;
     bool partial = false;
     logger->GetParamTruncated(index, &partial);
 
@@ -361,7 +296,7 @@ void writeSessionText(BoundedText& text, const IKoVeskLogger* logger, int index,
     const char* const middle = (shortCut || halves) ? "..." : nullptr;
     const size_t half = count / 2;
 
-    if (type == kUtf8TextTypeCode) {
+    if (utf8) {
         const auto* bytes = reinterpret_cast<const unsigned char*>(data);
         const StringBase head = convertUtf8Piece(bytes, bytes + headCount);
         const StringBase tail =
@@ -369,7 +304,7 @@ void writeSessionText(BoundedText& text, const IKoVeskLogger* logger, int index,
         writeFramed(text, quoted, stringPiece(head), middle, stringPiece(tail));
     } else {
         // The narrow tail is as long as the head: an odd last byte is not shown.
-        const TextPiece tail = halves ? narrowPiece(data + half, half) : TextPiece();
+        const tTextPiece tail = halves ? narrowPiece(data + half, half) : tTextPiece();
         writeFramed(text, quoted, narrowPiece(data, headCount), middle, tail);
     }
 }
@@ -383,14 +318,14 @@ int renderHandle(char* out, const IKoVeskLogger* logger, int index, int size,
     const int digits = wide ? 16 : 8;
     if (sessionSize == 0) {
         BoundedText text(out, kArgumentTextSize);
-        return appendShort(text, ShortText().add("0x").hex(handle, digits));
+        return appendShort(text, CShortText().add("0x").hex(handle, digits));
     }
     // The session text is cut so that the handle behind it always fits.
     const size_t handleRoom = wide ? kHandleAfterSession64Length : kHandleAfterSession32Length;
     BoundedText session(out, kArgumentTextSize - handleRoom);
     writeSessionText(session, logger, index - 1, sessionSize, format);
     BoundedText text(out, kArgumentTextSize, session.length());
-    ShortText bracketed;
+    CShortText bracketed;
     addHexInBrackets(bracketed, handle, digits);
     return appendShort(text, bracketed);
 }
@@ -400,7 +335,7 @@ int renderHexAddress(BoundedText& text, const IKoVeskLogger* logger, int index, 
     const uint64_t value = readBySize(logger, index, size);
     // "0x%016llX" or "0x%08llX"
     const int digits = (value > 0xFFFFFFFFull || (!shortForm && size == 8)) ? 16 : 8;
-    return appendShort(text, ShortText().add("0x").hex(value, digits));
+    return appendShort(text, CShortText().add("0x").hex(value, digits));
 }
 
 int renderAddress(BoundedText& text, const IKoVeskLogger* logger, int index, int size) {
@@ -410,12 +345,12 @@ int renderAddress(BoundedText& text, const IKoVeskLogger* logger, int index, int
         uint32_t value = 0;
         if (data) std::memcpy(&value, data, sizeof value);
         // "0x%08X"
-        if (value) return appendShort(text, ShortText().add("0x").hex(value, 8));
+        if (value) return appendShort(text, CShortText().add("0x").hex(value, 8));
         text.append("NULL");
     } else if (size == 8) {
         const uint64_t value = readFirstWord64(logger, index, 8, 8);
         // "0x%016llX"
-        if (value) return appendShort(text, ShortText().add("0x").hex(value, 16));
+        if (value) return appendShort(text, CShortText().add("0x").hex(value, 16));
         text.append("NULL");
     }
     return text.result();
@@ -452,7 +387,7 @@ int renderTime(BoundedText& text, const IKoVeskLogger* logger, int index, int si
                              nullptr, ko::zel::eDecimalSeparatorLocale);
     if (wide.empty()) return 0;
     const StringBase narrow(wide);
-    const TextPiece shown = stringPiece(narrow);
+    const tTextPiece shown = stringPiece(narrow);
     if (shown.length) text.append(shown.text, shown.length);
     return text.result();
 }
@@ -465,16 +400,18 @@ int CVisaGenericFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int ind
     if (!logger || !out) return 0;
     int type = 0;
     logger->GetParamType(index, &type);
-    if (static_cast<uint32_t>(type) > kLastTypeCode) return 0;
+    const eScalarKind kind = scalarKindOf(type);
     int size = 0;
     logger->GetParamSize(index, &size);
 
     const bool shortForm = isShortForm(format);
     BoundedText text(out, kArgumentTextSize);
-    const eScalarKind kind = kScalarKinds[static_cast<size_t>(type)];
     switch (kind) {
     case eScalarKind::None:
         return 0;
+    case eScalarKind::VisaOnlyAttribute:
+    case eScalarKind::HostNamedValue:
+        return 0;  // only CVisaFormat, which knows the names, shows these
     case eScalarKind::Unsigned:
         return renderUnsigned(text, readBySize(logger, index, size), size, shortForm);
     case eScalarKind::Signed:
@@ -498,13 +435,14 @@ int CVisaGenericFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int ind
         return renderStatus(text, logger, index, shortForm);
     case eScalarKind::Version:
         return renderVersion(text, logger, index, shortForm);
-    case eScalarKind::EventOrAttribute:
+    case eScalarKind::EventType:
+    case eScalarKind::Attribute:
         return renderEventOrAttribute(text, logger, index, helpIndex);
     case eScalarKind::Handle:
         return renderHandle(out, logger, index, size, format);
     case eScalarKind::Hex32:
         // "0x%08X"
-        return appendShort(text, ShortText().add("0x").hex(readUInt32(logger, index), 8));
+        return appendShort(text, CShortText().add("0x").hex(readUInt32(logger, index), 8));
     case eScalarKind::HexAddress:
         return renderHexAddress(text, logger, index, size, shortForm);
     case eScalarKind::NarrowText:
@@ -518,7 +456,7 @@ int CVisaGenericFormat::FormatCallArgScalar(const IKoVeskLogger* logger, int ind
                    : FormatUtf8String(reinterpret_cast<const unsigned char*>(data), size,
                                       format, partial, out);
     }
-    case eScalarKind::Time:
+    case eScalarKind::TimeStamp:
         return renderTime(text, logger, index, size, shortForm);
     case eScalarKind::Address:
         return renderAddress(text, logger, index, size);

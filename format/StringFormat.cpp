@@ -32,7 +32,7 @@ size_t readableSize(const void* data, int size) {
 
 // The three shapes every string rendering takes, for a string of `size`
 // readable bytes: [from, from + count) ranges of the head and the tail.
-struct StringShape {
+struct tStringShape {
     bool quoted;
     bool cut;  // "..." follows the head
     size_t headCount;
@@ -45,7 +45,7 @@ struct StringShape {
 // the UTF-8 form keeps the odd last byte in the tail.
 enum class eOddLastByte { Dropped, Kept };
 
-StringShape chooseShape(size_t size, eFormatSpecifier format, bool partial,
+tStringShape chooseShape(size_t size, eFormatSpecifier format, bool partial,
                         eOddLastByte oddLastByte) {
     if (format == eFormatShort && size >= kShortCutSize) {
         return {true, true, kShortPieceSize, size - kShortPieceSize, kShortPieceSize};
@@ -72,12 +72,12 @@ int CVisaGenericFormat::FormatMbcsString(const char* data, int size, eFormatSpec
                                          bool partial, char* out) const {
     if (!out) return 0;
     const size_t readable = readableSize(data, size);
-    const StringShape shape = chooseShape(readable, format, partial, eOddLastByte::Dropped);
+    const tStringShape shape = chooseShape(readable, format, partial, eOddLastByte::Dropped);
     BoundedText text(out, kArgumentTextSize);
     writeFramed(text, shape.quoted, narrowPiece(data, shape.headCount),
                 shape.cut ? kEllipsis : nullptr,
                 shape.tailCount ? narrowPiece(data + shape.tailFrom, shape.tailCount)
-                                : TextPiece());
+                                : tTextPiece());
     return finish(text);
 }
 
@@ -86,7 +86,7 @@ int CVisaGenericFormat::FormatUtf8String(const unsigned char* data, int size,
                                          char* out) const {
     if (!out) return 0;
     const size_t readable = readableSize(data, size);
-    const StringShape shape = chooseShape(readable, format, partial, eOddLastByte::Kept);
+    const tStringShape shape = chooseShape(readable, format, partial, eOddLastByte::Kept);
     // Both pieces are converted before anything is written, so that an
     // invalid sequence leaves `out` as it was.
     const StringBase head =

@@ -78,8 +78,8 @@ StringBase convertUtf8Piece(const unsigned char* begin, const unsigned char* end
     return StringBase(ko::zel::Utf8ToWide(range.begin, range.end));
 }
 
-void writeFramed(BoundedText& text, bool quoted, TextPiece head, const char* middle,
-                 TextPiece tail) noexcept {
+void writeFramed(BoundedText& text, bool quoted, tTextPiece head, const char* middle,
+                 tTextPiece tail) noexcept {
     const size_t middleLength = middle ? std::strlen(middle) : 0;
     const size_t frame = (quoted ? 2 : 0) + middleLength;
     if (frame + head.length + tail.length == 0) return;
@@ -108,7 +108,7 @@ void writeFramed(BoundedText& text, bool quoted, TextPiece head, const char* mid
 
 void replaceControlCharacters(char* text, size_t length) noexcept {
     // CVisaGenericFormat::isPrintableChar, with the table looked up once.
-    const CharClassTable classes;
+    const CCharClassTable classes;
     for (size_t i = 1; i < length; ++i) {
         if (classes.isControl(static_cast<unsigned char>(text[i]))) text[i] = '.';
     }

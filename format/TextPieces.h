@@ -25,21 +25,21 @@ inline bool startsWith(const char* text, const char (&prefix)[N]) noexcept {
 }
 
 // A run of narrow characters that is not terminated in general.
-struct TextPiece {
+struct tTextPiece {
     const char* text = nullptr;
     size_t length = 0;
 };
 
 // The first `count` bytes of `data`, stopped at the first NUL (as "%.*s"
 // would print them). `data` may be null only when `count` is 0.
-inline TextPiece narrowPiece(const char* data, size_t count) noexcept {
+inline tTextPiece narrowPiece(const char* data, size_t count) noexcept {
     if (count == 0) return {};
     const void* nul = std::memchr(data, '\0', count);
     return {data, nul ? static_cast<size_t>(static_cast<const char*>(nul) - data) : count};
 }
 
 // A converted text up to its first NUL (as "%s" would print it).
-inline TextPiece stringPiece(const StringBase& text) noexcept {
+inline tTextPiece stringPiece(const StringBase& text) noexcept {
     return {text.c_str(), std::strlen(text.c_str())};
 }
 
@@ -64,8 +64,8 @@ StringBase convertUtf8Piece(const unsigned char* begin, const unsigned char* end
 // when the pieces do not, the head is cut at its end and the tail at its
 // start (on whole characters of the locale), sharing the room evenly.
 // Writes nothing at all when the whole would be empty.
-void writeFramed(BoundedText& text, bool quoted, TextPiece head, const char* middle,
-                 TextPiece tail) noexcept;
+void writeFramed(BoundedText& text, bool quoted, tTextPiece head, const char* middle,
+                 tTextPiece tail) noexcept;
 
 // Replaces every control character (isPrintableChar false) from the second
 // to the last of `text` by '.'; the first character is kept as it is.

@@ -4,16 +4,17 @@
 #include <cwchar>
 #include <string>
 
+#include "format/DataTypeCodes.h"
 #include "host/CVeskApiInfo.h"
 #include "host/HostSideServices.h"
 
 namespace kovesk_fuzz {
 namespace {
 
-const char kSessionPrefix[] = "dummyses";
-
 // Codes past the table and odd codes that a host could report.
-const int kCodesBeyondTable[] = {0, 112, 255, -1, INT_MIN, INT_MAX, 1000, 111};
+const int kCodesBeyondTable[] = {
+    0, nKoVeskLog210::kLastDataTypeCode + 1, 255, -1, INT_MIN, INT_MAX, 1000,
+    nKoVeskLog210::kLastDataTypeCode};
 const int kApiTypes[] = {3, 3, 3, 2, 27, 5, 0, -7};
 const int kElementSizes[] = {1, 2, 4, 8, 0, 3, -1, 16};
 // Wide characters the narrow set may lack, surrogates and values past
@@ -32,7 +33,7 @@ struct tHostName {
 
 tHostName g_hostName;
 
-bool AnswerValueName(const IKoVeskLogger*, int, eKoVeskLocale, bool, uint32_t capacity,
+bool answerValueName(const IKoVeskLogger*, int, eKoVeskLocale, bool, uint32_t capacity,
                      wchar_t* buffer) {
     if (!g_hostName.answers || capacity == 0) return false;
     if (g_hostName.fillsBuffer) {
@@ -48,19 +49,19 @@ bool AnswerValueName(const IKoVeskLogger*, int, eKoVeskLocale, bool, uint32_t ca
     return true;
 }
 
-std::string ParamName(FuzzInput& input, const std::string& previous, int kind) {
+std::string paramName(FuzzInput& input, const std::string& previous, int kind) {
     switch (kind) {
-    case 1: return kSessionPrefix;
-    case 2: return kSessionPrefix + input.text(40);
+    case 1: return nKoVeskLog210::kHiddenSessionPrefix;
+    case 2: return nKoVeskLog210::kHiddenSessionPrefix + input.text(40);
     case 3: return previous;
     case 4: return "*" + previous;
     default: return input.text(48);
     }
 }
 
-int TypeCode(FuzzInput& input) {
+int typeCode(FuzzInput& input) {
     const uint8_t code = input.byte();
-    return code <= 111 ? code : input.choose(kCodesBeyondTable);
+    return code <= nKoVeskLog210::kLastDataTypeCode ? code : input.choose(kCodesBeyondTable);
 }
 
 }  // namespace
@@ -88,10 +89,10 @@ void ReadLogger(FuzzInput& input, CKOVeskMemoryLogger& logger) {
     for (int i = 0; i < count; ++i) {
         const uint8_t control = input.byte();
         const int nameKind = control & 7;
-        const std::string name = ParamName(input, previous, nameKind);
+        const std::string name = paramName(input, previous, nameKind);
         const int index = nameKind == 0 && (control & 0x80)
-                              ? logger.AddParam(nullptr, TypeCode(input))
-                              : logger.AddParam(name.data(), name.size(), TypeCode(input));
+                              ? logger.AddParam(nullptr, typeCode(input))
+                              : logger.AddParam(name.data(), name.size(), typeCode(input));
         previous = name;
         switch ((control >> 3) & 3) {
         case 0:
@@ -128,7 +129,7 @@ void ReadHostNames(FuzzInput& input, int apiType) {
     CVeskApiInfo* info = CVeskApiInfo::GetVeskApiInfo(static_cast<EKoVeskApiType>(apiType));
     info->helpFilePath = (control & 32) ? StringBase("visa.chm") : StringBase();
     info->hasValueNames = (control & 8) != 0;
-    info->valueNameCallback = (control & 16) ? nullptr : AnswerValueName;
+    info->valueNameCallback = (control & 16) ? nullptr : answerValueName;
 }
 
 }  // namespace kovesk_fuzz

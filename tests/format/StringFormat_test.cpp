@@ -8,7 +8,7 @@
 
 #include "format/CVisaGenericFormat.h"
 #include "ko/zel/Exception.h"
-#include "tests/format/format_test_support.h"
+#include "tests/format/FormatTestSupport.h"
 
 namespace nKoVeskLog210 {
 namespace {

@@ -1,16 +1,22 @@
-// Shared helpers of the format tests: captures, a host naming values, and a
-// sentinel-guarded buffer checking every rendering's contract.
+// Shared helpers of the format tests: captures, a host naming values, a
+// sentinel-guarded buffer checking every rendering's contract, and the
+// argument renderings through it.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
+#include <exception>
 #include <initializer_list>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
+#include "format/CVisaFormat.h"
+#include "format/DataTypeCodes.h"
 #include "format/FormatTypes.h"
 #include "host/CKOVeskMemoryLogger.h"
 #include "host/CVeskApiInfo.h"
@@ -99,6 +105,42 @@ std::string renderChecked(Render&& render) {
     EXPECT_EQ(std::strlen(out.data()), static_cast<size_t>(result));
     EXPECT_TRUE(out.untouchedFrom(static_cast<size_t>(result) + 1)) << "written past the end";
     return std::string(out.data(), static_cast<size_t>(result));
+}
+
+// FormatCallArgScalar and FormatCallArgArray of `formatter` (by default the
+// VISA formatter of the process), checked by renderChecked.
+inline std::string renderScalar(const IKoVeskLogger& logger, int index,
+                                nKoVeskLog210::eFormatSpecifier format, int* helpIndex = nullptr,
+                                const nKoVeskLog210::CVisaGenericFormat* formatter = nullptr) {
+    if (!formatter) formatter = nKoVeskLog210::CVisaFormat::GetSingletonVisaFormatter();
+    return renderChecked([&](char* out) {
+        return formatter->FormatCallArgScalar(&logger, index, out, format, helpIndex, nullptr);
+    });
+}
+inline std::string renderArray(const IKoVeskLogger& logger, int index,
+                               nKoVeskLog210::eFormatSpecifier format) {
+    return renderChecked([&](char* out) {
+        return nKoVeskLog210::CVisaFormat::GetSingletonVisaFormatter()->FormatCallArgArray(
+            &logger, index, out, format, nullptr);
+    });
+}
+
+// Every code of the data type table, and codes beyond it on either side.
+inline std::vector<int> everyCodeAndBeyond() {
+    std::vector<int> codes = {INT_MIN, -1, nKoVeskLog210::kLastDataTypeCode + 1, 1000, INT_MAX};
+    for (int code = 0; code <= nKoVeskLog210::kLastDataTypeCode; ++code) codes.push_back(code);
+    return codes;
+}
+
+// What `render()` gives, or the type of the exception it throws: for
+// comparing two renderings that may both throw.
+template <class Render>
+std::string outcome(Render&& render) {
+    try {
+        return render();
+    } catch (const std::exception& e) {
+        return std::string("<throws ") + typeid(e).name() + ">";
+    }
 }
 
 }  // namespace kovesk_test
