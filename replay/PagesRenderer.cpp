@@ -163,12 +163,12 @@ void PagesRenderer::renderBufferPage(OutputBuffer& out) {
     }
 }
 
-void PagesRenderer::Render(uint64_t number, IKoVeskCall& record, const CapturedCall&,
+void PagesRenderer::Render(uint64_t number, IKoVeskCall* record, const CapturedCall&,
                            OutputBuffer& out) {
-    const OpenProperties open(record);
+    const OpenProperties open(*record);
     StringBase title;
     std::vector<StringBase> pages;
-    record.ShowProperties(title, pages);
+    record->ShowProperties(title, pages);
 
     out.Append("call ");
     out.AppendDecimal(static_cast<int64_t>(number));
