@@ -5,6 +5,7 @@
 // handles. Each is a firewall: nothing is written when there is no VISA
 // record on display, and no exception leaves (a record that throws leaves
 // the outputs as they were).
+#include <exception>
 #include <vector>
 
 #include "call/CVISACall.h"
@@ -22,13 +23,18 @@ CVISACall* currentVisaCall() {
     return dynamic_cast<CVISACall*>(VeskClasses_ListCtrl_GetCurrentPropertyCall());
 }
 
-// Runs `body` with the current VISA record, if there is one; swallows every
-// exception, since the caller is the runtime's C interface.
+// Runs `body` with the current VISA record, if there is one. No exception
+// leaves, since the caller is the runtime's C interface: a failure is
+// reported to the host under `entryPoint`, which shows it in place of the
+// page, and the outputs stay as they were.
 template <class Body>
-void withCurrentVisaCall(Body body) noexcept {
+void withCurrentVisaCall(const char* entryPoint, Body body) noexcept {
     try {
         if (CVISACall* call = currentVisaCall()) body(*call);
+    } catch (const std::exception& failure) {
+        VeskClasses_PropertyPage_ReportFailure(entryPoint, failure.what());
     } catch (...) {
+        VeskClasses_PropertyPage_ReportFailure(entryPoint, nullptr);
     }
 }
 
@@ -37,7 +43,7 @@ void withCurrentVisaCall(Body body) noexcept {
 extern "C" {
 
 void VeskVV_Input_GetParamData(HStrArray** names, HStrArray** values) {
-    withCurrentVisaCall([&](const CVISACall& call) {
+    withCurrentVisaCall(__func__, [&](const CVISACall& call) {
         std::vector<StringBase> rowNames;
         std::vector<StringBase> rowValues;
         call.SetPageInputParamData(rowNames, rowValues, eFormatFull);
@@ -47,7 +53,7 @@ void VeskVV_Input_GetParamData(HStrArray** names, HStrArray** values) {
 }
 
 void VeskVV_Input_GetButtonData(int32_t* attributeButton, int32_t* eventButton) {
-    withCurrentVisaCall([&](const CVISACall& call) {
+    withCurrentVisaCall(__func__, [&](const CVISACall& call) {
         CVISACall::eButtonState attribute = CVISACall::eButtonNone;
         CVISACall::eButtonState event = CVISACall::eButtonNone;
         call.SetPageInputButtonData(attribute, event);
@@ -57,15 +63,15 @@ void VeskVV_Input_GetButtonData(int32_t* attributeButton, int32_t* eventButton) 
 }
 
 void VeskVV_Input_OnHelpEvent() {
-    withCurrentVisaCall([](const CVISACall& call) { call.OpenEventHelp(); });
+    withCurrentVisaCall(__func__, [](const CVISACall& call) { call.OpenEventHelp(); });
 }
 
 void VeskVV_Input_OnHelpAttr() {
-    withCurrentVisaCall([](const CVISACall& call) { call.OpenAttributeHelp(); });
+    withCurrentVisaCall(__func__, [](const CVISACall& call) { call.OpenAttributeHelp(); });
 }
 
 void VeskVV_Output_GetParamData(HStrArray** names, HStrArray** values) {
-    withCurrentVisaCall([&](const CVISACall& call) {
+    withCurrentVisaCall(__func__, [&](const CVISACall& call) {
         std::vector<StringBase> rowNames;
         std::vector<StringBase> rowValues;
         call.SetPageOutputParamData(rowNames, rowValues, eFormatFull);
@@ -75,7 +81,7 @@ void VeskVV_Output_GetParamData(HStrArray** names, HStrArray** values) {
 }
 
 void VeskVV_Output_GetRetvalData(HStr** value, HStr** description) {
-    withCurrentVisaCall([&](const CVISACall& call) {
+    withCurrentVisaCall(__func__, [&](const CVISACall& call) {
         StringBase returnValue;
         StringBase text;
         call.SetPageOutputRetvalData(returnValue, text);
@@ -85,7 +91,7 @@ void VeskVV_Output_GetRetvalData(HStr** value, HStr** description) {
 }
 
 void VeskVV_Buffer_GetParamData(int32_t bufferIndex, HStr** heading, HStrArray** lines) {
-    withCurrentVisaCall([&](const CVISACall& call) {
+    withCurrentVisaCall(__func__, [&](const CVISACall& call) {
         StringBase dumpHeading;
         std::vector<StringBase> dumpLines;
         call.SetPageBufferParamData(bufferIndex, dumpHeading, dumpLines);
@@ -95,7 +101,7 @@ void VeskVV_Buffer_GetParamData(int32_t bufferIndex, HStr** heading, HStrArray**
 }
 
 void VeskVV_Buffer_GetBufferData(HStrArray** names) {
-    withCurrentVisaCall([&](const CVISACall& call) {
+    withCurrentVisaCall(__func__, [&](const CVISACall& call) {
         std::vector<StringBase> bufferNames;
         call.SetPageBufferBufferData(bufferNames);
         CVeskUtility::StringToPlexa(bufferNames, names);

@@ -1,22 +1,21 @@
 // The per-API records. Records never move: a plug-in may keep a pointer.
 #include "host/CVeskApiInfo.h"
 
-#include <map>
-#include <memory>
 #include <mutex>
 
 #include "host/HostSideServices.h"
 
 namespace {
 
-// API types below this have a record in a fixed array, reached without a
-// lock; all others live in a map under a mutex.
-constexpr int32_t kDirectApiTypes = 64;
+// The API families the host knows have the numbers 0 to 63, each a record
+// of its own; every other number (a capture may hold any) shares one record
+// of default information, so that no value of a capture makes memory grow.
+constexpr int32_t kKnownApiTypes = 64;
 
 struct tApiInfoStore {
-    CVeskApiInfo direct[kDirectApiTypes];
-    std::mutex mutex;
-    std::map<int32_t, std::unique_ptr<CVeskApiInfo>> others;
+    CVeskApiInfo known[kKnownApiTypes];
+    CVeskApiInfo unknown;
+    std::mutex mutex;  // serialises resets
 };
 
 // Never destroyed: rendering threads may still read while the process exits.
@@ -36,11 +35,7 @@ void resetApiInfo(CVeskApiInfo& info) {
 CVeskApiInfo* CVeskApiInfo::GetVeskApiInfo(EKoVeskApiType apiType) {
     tApiInfoStore& store = apiInfoStore();
     const int32_t type = apiType;
-    if (type >= 0 && type < kDirectApiTypes) return &store.direct[type];
-    std::lock_guard<std::mutex> lock(store.mutex);
-    std::unique_ptr<CVeskApiInfo>& info = store.others[type];
-    if (!info) info = std::make_unique<CVeskApiInfo>();
-    return info.get();
+    return type >= 0 && type < kKnownApiTypes ? &store.known[type] : &store.unknown;
 }
 
 // --- host side -------------------------------------------------------------
@@ -48,6 +43,6 @@ CVeskApiInfo* CVeskApiInfo::GetVeskApiInfo(EKoVeskApiType apiType) {
 void nKoVeskHost::ResetApiInfo() {
     tApiInfoStore& store = apiInfoStore();
     std::lock_guard<std::mutex> lock(store.mutex);
-    for (CVeskApiInfo& info : store.direct) resetApiInfo(info);
-    for (auto& entry : store.others) resetApiInfo(*entry.second);
+    for (CVeskApiInfo& info : store.known) resetApiInfo(info);
+    resetApiInfo(store.unknown);
 }

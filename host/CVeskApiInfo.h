@@ -1,8 +1,10 @@
 // What the host knows of each traced API family: its help file and whether,
 // and how, it names parameter values itself.
 //
-// Records are made on first use and live as long as the process; reading
-// one takes no lock for API types 0 to 63. The host program and tests fill
+// The host knows the API families 0 to 63, each with a record of its own;
+// every other API type shares one record of default information (no help
+// file, no value names). Records live as long as the process and are read
+// without a lock. The host program and tests fill
 // the records in place before calls are rendered; host/HostSideServices.h
 // empties them all again.
 #pragma once
@@ -29,6 +31,6 @@ public:
     VeskValueNameCallback valueNameCallback = nullptr;
 
     // The record of `apiType` (any int); never null, and always the same
-    // record for the same type.
+    // record for the same type (the shared one for types outside 0 to 63).
     static CVeskApiInfo* GetVeskApiInfo(EKoVeskApiType apiType);
 };

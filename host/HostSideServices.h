@@ -83,6 +83,14 @@ KOVESK_API void ResetHelpRequests();
 // names); pointers to the records stay valid.
 KOVESK_API void ResetApiInfo();
 
+// --- property pages (CurrentPropertyCall) -----------------------------------
+
+// The failure a page entry point reported on this thread
+// (VeskClasses_PropertyPage_ReportFailure) since the last take: true, with
+// "ENTRY POINT: REASON" in `message`, and the report cleared; false when
+// there is none.
+KOVESK_API bool TakePropertyPageFailure(StringBase& message);
+
 }  // namespace nKoVeskHost
 
 extern "C" {

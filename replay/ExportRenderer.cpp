@@ -2,18 +2,18 @@
 
 namespace vesk::replay {
 
-void ExportRenderer::Render(uint64_t, IKoVeskCall& record, const CapturedCall&,
+void ExportRenderer::Render(uint64_t, IKoVeskCall* record, const CapturedCall&,
                             OutputBuffer& out) {
     // As the host does: ask for the count, give the record that many empty
     // lines, and print them all.
-    int count = record.GetNumberOfLinesToExport(m_use);
+    int count = record->GetNumberOfLinesToExport(m_use);
     if (count < 0) count = 0;
     const auto lines = static_cast<size_t>(count);
     // The lines of earlier calls are emptied, not made anew: the record's
     // copies into them reuse their buffers.
     if (m_lines.size() < lines) m_lines.resize(lines);
     for (size_t i = 0; i < lines; ++i) m_lines[i].erase();
-    record.FormatForOutput(m_lines.data(), count, m_use);
+    record->FormatForOutput(m_lines.data(), count, m_use);
     // The record is done: a dump of millions of lines goes out as it is
     // appended instead of piling up.
     for (size_t i = 0; i < lines; ++i) {

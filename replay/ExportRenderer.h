@@ -12,7 +12,7 @@ class ExportRenderer : public Renderer {
 public:
     explicit ExportRenderer(IKoVeskCall::eCallExportUse use) : m_use(use) {}
 
-    void Render(uint64_t number, IKoVeskCall& record, const CapturedCall& call,
+    void Render(uint64_t number, IKoVeskCall* record, const CapturedCall& call,
                 OutputBuffer& out) override;
 
 private:

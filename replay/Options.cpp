@@ -1,17 +1,19 @@
 #include "replay/Options.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string_view>
+#include <vector>
 
 namespace vesk::replay {
 
 namespace {
 
 constexpr char kUsage[] =
-    "usage: vesk-replay [MODE] [--summary] [--plugin PATH] [FILE]\n"
+    "usage: vesk-replay [MODE] [FILTER...] [OPTION...] [FILE]\n"
     "\n"
     "Renders captured VISA calls (JSON Lines, one call per line) through the\n"
     "VISA plug-in, as the host shows them. FILE \"-\" or no FILE: standard input.\n"
@@ -23,16 +25,32 @@ constexpr char kUsage[] =
     "                   (an integer, default 0)\n"
     "  --xml            one XML document with an element per call\n"
     "  --pages[=N]      the property pages of every call, or of call N only\n"
+    "  --stats[=csv]    per function: calls, failed calls and durations\n"
+    "                   (total, mean, median, 95th percentile, maximum, in ms);\n"
+    "                   csv: comma-separated for a spreadsheet\n"
+    "\n"
+    "filters (every mode; together they all apply; calls keep their numbers):\n"
+    "  --calls=A-B      calls A to B (also A- and A)\n"
+    "  --errors         calls that returned an error status\n"
+    "  --function=NAME[,NAME...]  calls of these functions\n"
+    "  --session=HANDLE calls with this session handle (0x hexadecimal or decimal)\n"
+    "  --thread=ID      calls of this thread of the traced program\n"
     "\n"
     "options:\n"
+    "  --timing         with --list: the start time (local, following TZ) and\n"
+    "                   the duration in ms after the call number\n"
     "  --summary        turn the host's export-summary setting on (no dumps)\n"
+    "  --max-line=BYTES the longest capture line read (default 1G; K, M and G\n"
+    "                   multiply by 1024, 1024^2 and 1024^3); a longer line\n"
+    "                   stops the reading\n"
     "  --plugin PATH    the plug-in to load (default: ../lib/libKoVeskVV.so\n"
     "                   beside the program's directory)\n"
     "  --help           print this text\n"
     "  --version        print the version\n"
     "\n"
-    "exit status: 0 every call rendered, 1 some calls skipped (each with a\n"
-    "FILE:LINE: error: diagnostic), 2 usage error or unreadable input.\n";
+    "exit status: 0 every call rendered, 1 some calls skipped or the reading\n"
+    "stopped (each with a FILE:LINE: error: diagnostic), 2 usage error,\n"
+    "unreadable input, no line read at all, or output that cannot be written.\n";
 
 // A whole decimal integer within [min, max].
 bool parseInteger(const char* text, long long min, long long max, long long& value) {
@@ -41,6 +59,70 @@ bool parseInteger(const char* text, long long min, long long max, long long& val
     errno = 0;
     value = std::strtoll(text, &end, 10);
     return errno == 0 && *end == '\0' && value >= min && value <= max;
+}
+
+// A whole unsigned number, decimal or (with "0x") hexadecimal.
+bool parseUnsigned(const char* text, bool allowHex, uint64_t& value) {
+    int base = 10;
+    if (allowHex && (std::strncmp(text, "0x", 2) == 0 || std::strncmp(text, "0X", 2) == 0)) {
+        text += 2;
+        base = 16;
+    }
+    const auto first = static_cast<unsigned char>(*text);
+    if (base == 16 ? !std::isxdigit(first) : !std::isdigit(first)) return false;
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtoull(text, &end, base);
+    return errno == 0 && *end == '\0';
+}
+
+// "A-B", "A-" or "A": call numbers from 1.
+bool parseCallRange(const char* text, uint64_t& first, uint64_t& last) {
+    const char* dash = std::strchr(text, '-');
+    const std::string firstText(text, dash ? static_cast<size_t>(dash - text) : std::strlen(text));
+    if (!parseUnsigned(firstText.c_str(), false, first) || first == 0) return false;
+    if (!dash) {
+        last = first;
+        return true;
+    }
+    if (!dash[1]) {
+        last = std::numeric_limits<uint64_t>::max();
+        return true;
+    }
+    return parseUnsigned(dash + 1, false, last) && last >= first;
+}
+
+// A byte count with an optional K, M or G (powers of 1024), at least 1.
+bool parseByteCount(const char* text, size_t& bytes) {
+    const size_t length = std::strlen(text);
+    if (length == 0) return false;
+    unsigned shift = 0;
+    std::string digits(text, length);
+    switch (text[length - 1]) {
+        case 'K': case 'k': shift = 10; break;
+        case 'M': case 'm': shift = 20; break;
+        case 'G': case 'g': shift = 30; break;
+        default: break;
+    }
+    if (shift) digits.pop_back();
+    uint64_t value = 0;
+    if (!parseUnsigned(digits.c_str(), false, value) || value == 0) return false;
+    if (value > (std::numeric_limits<size_t>::max() >> shift) / 2) return false;
+    bytes = static_cast<size_t>(value << shift);
+    return true;
+}
+
+// The names of "NAME[,NAME...]", none empty.
+bool parseNames(const char* text, std::vector<std::string>& names) {
+    names.clear();
+    for (const char* start = text;;) {
+        const char* comma = std::strchr(start, ',');
+        const size_t length = comma ? static_cast<size_t>(comma - start) : std::strlen(start);
+        if (length == 0) return false;
+        names.emplace_back(start, length);
+        if (!comma) return true;
+        start = comma + 1;
+    }
 }
 
 // "--name" or "--name=value": true when `argument` is the option `name`;
@@ -65,7 +147,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
     auto setMode = [&](eMode mode, const char* argument) {
         if (modeGiven) {
             error = std::string("more than one mode (") + argument +
-                    "): choose one of --list, --export, --xml, --pages";
+                    "): choose one of --list, --export, --xml, --pages, --stats";
             return false;
         }
         modeGiven = true;
@@ -112,6 +194,48 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
                 return false;
             }
             options.pagesCall = static_cast<uint64_t>(number);
+        } else if (isOption(argument, "--stats", value)) {
+            if (!setMode(eMode::Stats, argument)) return false;
+            if (value && std::strcmp(value, "csv") != 0) {
+                error = std::string("--stats: the only format is csv, not \"") + value + "\"";
+                return false;
+            }
+            options.statsCsv = value != nullptr;
+        } else if (std::strcmp(argument, "--timing") == 0) {
+            options.timing = true;
+        } else if (std::strcmp(argument, "--errors") == 0) {
+            options.filter.errorsOnly = true;
+        } else if (isOption(argument, "--calls", value)) {
+            if (!value || !parseCallRange(value, options.filter.firstCall, options.filter.lastCall)) {
+                error = std::string("--calls: expected A-B, A- or A with call numbers from 1, not \"") +
+                        (value ? value : "") + "\"";
+                return false;
+            }
+        } else if (isOption(argument, "--function", value)) {
+            if (!value || !parseNames(value, options.filter.functions)) {
+                error = std::string("--function: expected NAME[,NAME...], not \"") +
+                        (value ? value : "") + "\"";
+                return false;
+            }
+        } else if (isOption(argument, "--session", value)) {
+            if (!value || !parseUnsigned(value, true, options.filter.session)) {
+                error = std::string("--session: expected a handle, 0x hexadecimal or decimal, not \"") +
+                        (value ? value : "") + "\"";
+                return false;
+            }
+            options.filter.hasSession = true;
+        } else if (isOption(argument, "--thread", value)) {
+            if (!value || !parseUnsigned(value, false, options.filter.thread)) {
+                error = std::string("--thread: expected a thread id, not \"") + (value ? value : "") + "\"";
+                return false;
+            }
+            options.filter.hasThread = true;
+        } else if (isOption(argument, "--max-line", value)) {
+            if (!value || !parseByteCount(value, options.maxLineBytes)) {
+                error = std::string("--max-line: expected a byte count such as 2G, not \"") +
+                        (value ? value : "") + "\"";
+                return false;
+            }
         } else if (isOption(argument, "--plugin", value)) {
             if (!value) {
                 if (i + 1 >= argc) {
@@ -129,6 +253,10 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
             error = std::string("unknown option ") + argument;
             return false;
         }
+    }
+    if (options.timing && options.mode != eMode::List) {
+        error = "--timing goes with --list only";
+        return false;
     }
     return true;
 }

@@ -1,18 +1,26 @@
 // The command line of vesk-replay.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "replay/CallFilter.h"
+#include "replay/LineSource.h"
+
 namespace vesk::replay {
 
-enum class eMode { List, Export, Xml, Pages };
+enum class eMode { List, Export, Xml, Pages, Stats };
 
 struct Options {
     eMode mode = eMode::List;
     int32_t exportUse = 0;    // --export=USE
     bool summary = false;     // --summary: the host's export-summary setting
     uint64_t pagesCall = 0;   // --pages=N; 0: every call
+    bool timing = false;      // --timing: start time and duration in the list
+    bool statsCsv = false;    // --stats=csv
+    tCallFilter filter;       // --calls, --errors, --function, --session, --thread
+    size_t maxLineBytes = LineSource::kDefaultMaxLineBytes;  // --max-line=BYTES
     std::string pluginPath;   // --plugin PATH; empty: beside the program
     std::string input = "-";  // FILE; "-" is standard input
     bool help = false;

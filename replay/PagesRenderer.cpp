@@ -1,6 +1,7 @@
 #include "replay/PagesRenderer.h"
 
 #include <cstring>
+#include <stdexcept>
 #include <vector>
 
 #include "host/HostSideServices.h"
@@ -100,17 +101,26 @@ public:
     OpenProperties& operator=(const OpenProperties&) = delete;
 };
 
+// Throws what a page entry point reported it could not do, so that the call
+// is reported and skipped instead of showing an empty page.
+void throwIfPageFailed() {
+    StringBase failure;
+    if (nKoVeskHost::TakePropertyPageFailure(failure)) throw std::runtime_error(failure.c_str());
+}
+
 }  // namespace
 
 void PagesRenderer::renderInputPage(OutputBuffer& out) {
     StringArrayHandle names, values;
     m_entryPoints.inputGetParamData(names.get(), values.get());
+    throwIfPageFailed();
     out.Append("input:\n");
     appendRows(out, names, values);
     // Preset to a value outside the states: an entry point that writes
     // nothing shows as that number rather than as a plausible state.
     int32_t attributeButton = -1, eventButton = -1;
     m_entryPoints.inputGetButtonData(&attributeButton, &eventButton);
+    throwIfPageFailed();
     out.Append("buttons: attribute=");
     if (const char* name = buttonStateName(attributeButton)) out.Append(name);
     else out.AppendDecimal(attributeButton);
@@ -123,10 +133,12 @@ void PagesRenderer::renderInputPage(OutputBuffer& out) {
 void PagesRenderer::renderOutputPage(OutputBuffer& out) {
     StringArrayHandle names, values;
     m_entryPoints.outputGetParamData(names.get(), values.get());
+    throwIfPageFailed();
     out.Append("output:\n");
     appendRows(out, names, values);
     StringHandle value, description;
     m_entryPoints.outputGetRetvalData(value.get(), description.get());
+    throwIfPageFailed();
     out.Append("return value: ");
     appendHandle(out, value.get());
     out.Append("\ndescription: ");
@@ -137,6 +149,7 @@ void PagesRenderer::renderOutputPage(OutputBuffer& out) {
 void PagesRenderer::renderBufferPage(OutputBuffer& out) {
     StringArrayHandle names;
     m_entryPoints.bufferGetBufferData(names.get());
+    throwIfPageFailed();
     out.Append("buffers: ");
     for (int32_t i = 0; i < names.count(); ++i) {
         if (i > 0) out.Append("; ");
@@ -148,6 +161,7 @@ void PagesRenderer::renderBufferPage(OutputBuffer& out) {
         StringHandle heading;
         StringArrayHandle lines;
         m_entryPoints.bufferGetParamData(i, heading.get(), lines.get());
+        throwIfPageFailed();
         out.Append("buffer ");
         out.AppendDecimal(i);
         out.Append(' ');
@@ -163,12 +177,14 @@ void PagesRenderer::renderBufferPage(OutputBuffer& out) {
     }
 }
 
-void PagesRenderer::Render(uint64_t number, IKoVeskCall& record, const CapturedCall&,
+void PagesRenderer::Render(uint64_t number, IKoVeskCall* record, const CapturedCall&,
                            OutputBuffer& out) {
-    const OpenProperties open(record);
+    const OpenProperties open(*record);
+    StringBase stale;
+    nKoVeskHost::TakePropertyPageFailure(stale);
     StringBase title;
     std::vector<StringBase> pages;
-    record.ShowProperties(title, pages);
+    record->ShowProperties(title, pages);
 
     out.Append("call ");
     out.AppendDecimal(static_cast<int64_t>(number));

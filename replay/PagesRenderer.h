@@ -13,7 +13,7 @@ class PagesRenderer : public Renderer {
 public:
     explicit PagesRenderer(const PluginEntryPoints& entryPoints) : m_entryPoints(entryPoints) {}
 
-    void Render(uint64_t number, IKoVeskCall& record, const CapturedCall& call,
+    void Render(uint64_t number, IKoVeskCall* record, const CapturedCall& call,
                 OutputBuffer& out) override;
 
 private:

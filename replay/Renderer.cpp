@@ -9,4 +9,6 @@ void Renderer::Begin(OutputBuffer&) {}
 
 void Renderer::End(OutputBuffer&) {}
 
+bool Renderer::UsesRecord() const { return true; }
+
 }  // namespace vesk::replay

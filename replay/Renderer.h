@@ -23,8 +23,13 @@ public:
     virtual void Begin(OutputBuffer& out);
     virtual void End(OutputBuffer& out);
 
-    // Renders call `number` (its position among the call lines, from 1).
-    virtual void Render(uint64_t number, IKoVeskCall& record, const CapturedCall& call,
+    // True when the renderer shows what the plug-in renders of a call;
+    // false when it reads only the capture, and the replay makes no record.
+    virtual bool UsesRecord() const;
+
+    // Renders call `number` (its position among the call lines, from 1);
+    // `record` is null when UsesRecord() is false.
+    virtual void Render(uint64_t number, IKoVeskCall* record, const CapturedCall& call,
                         OutputBuffer& out) = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <memory>
+#include <new>
 
 #include "replay/CaptureReader.h"
 
@@ -33,6 +34,10 @@ bool Replay::renderCall(uint64_t number, CapturedCall& call, const std::string& 
                         uint64_t line) {
     const size_t mark = m_out.Mark();
     try {
+        if (!m_renderer.UsesRecord()) {
+            m_renderer.Render(number, nullptr, call, m_out);
+            return true;
+        }
         RecordPtr record(m_entryPoints.newCall());
         record->InitProcThreadInfo(&m_threadInfo);
         bool handled = false;
@@ -46,8 +51,11 @@ bool Replay::renderCall(uint64_t number, CapturedCall& call, const std::string& 
             }
             record->FormatCallDescriptionOutput();
         }
-        m_renderer.Render(number, *record, call, m_out);
+        m_renderer.Render(number, record.get(), call, m_out);
         return true;
+    } catch (const std::bad_alloc&) {
+        m_out.Rewind(mark);
+        report(inputName, line, "out of memory while rendering the call");
     } catch (const std::exception& failure) {
         m_out.Rewind(mark);
         const std::string message =
@@ -61,14 +69,23 @@ bool Replay::renderCall(uint64_t number, CapturedCall& call, const std::string& 
     return false;
 }
 
-ReplayResult Replay::Run(std::FILE* input, const std::string& inputName, uint64_t onlyCall) {
+ReplayResult Replay::Run(std::FILE* input, const std::string& inputName,
+                         const tReplaySettings& settings) {
     ReplayResult result;
-    CaptureReader reader(input);
+    CaptureReader reader(input, settings.maxLineBytes);
+    const tCallFilter& filter = settings.filter;
+    const uint64_t onlyCall = settings.onlyCall;
+    // The last call that can be shown: nothing after it needs reading.
+    const uint64_t lastWanted = onlyCall != 0 && onlyCall < filter.lastCall ? onlyCall : filter.lastCall;
     m_renderer.Begin(m_out);
     for (;;) {
-        const bool wanted = onlyCall == 0 || reader.CallNumber() + 1 == onlyCall;
+        const uint64_t number = reader.CallNumber() + 1;
+        const bool wanted = filter.WantsNumber(number) && (onlyCall == 0 || number == onlyCall);
         const CaptureReader::eResult next = reader.Next(wanted);
-        if (next == CaptureReader::eResult::End) break;
+        if (next == CaptureReader::eResult::End) {
+            result.endReached = true;
+            break;
+        }
         if (next == CaptureReader::eResult::Stopped) {
             report(inputName, reader.LineNumber(), reader.Error().c_str());
             result.stopped = true;
@@ -79,6 +96,8 @@ ReplayResult Replay::Run(std::FILE* input, const std::string& inputName, uint64_
         if (next == CaptureReader::eResult::BadCall) {
             report(inputName, reader.LineNumber(), reader.Error().c_str());
             ++result.skipped;
+        } else if (!filter.Matches(reader.CallNumber(), reader.Call())) {
+            // Filtered out: neither rendered nor skipped.
         } else if (renderCall(reader.CallNumber(), reader.Call(), inputName, reader.LineNumber())) {
             ++result.rendered;
         } else {
@@ -90,7 +109,7 @@ ReplayResult Replay::Run(std::FILE* input, const std::string& inputName, uint64_
             result.outputFailed = true;
             break;
         }
-        if (onlyCall != 0 && reader.CallNumber() == onlyCall) break;
+        if (reader.CallNumber() >= lastWanted) break;
     }
     m_renderer.End(m_out);
     result.readFailed = reader.ReadFailed();

@@ -8,15 +8,25 @@
 #include <string>
 
 #include "host/CProcThreadInfo.h"
+#include "replay/CallFilter.h"
+#include "replay/LineSource.h"
 #include "replay/PluginLoader.h"
 #include "replay/Renderer.h"
 
 namespace vesk::replay {
 
+// Which calls a replay renders, and the longest line it reads.
+struct tReplaySettings {
+    uint64_t onlyCall = 0;  // only this call (0: every call the filter passes)
+    tCallFilter filter;
+    size_t maxLineBytes = LineSource::kDefaultMaxLineBytes;
+};
+
 struct ReplayResult {
     uint64_t calls = 0;      // call lines read
-    uint64_t rendered = 0;   // calls rendered
+    uint64_t rendered = 0;   // calls rendered (those the filter passed)
     uint64_t skipped = 0;    // calls reported and skipped
+    bool endReached = false; // every line was read (the replay did not stop early)
     bool readFailed = false; // the input could not be read to its end
     bool stopped = false;    // reading stopped at a line that could not be held
     bool outputFailed = false;  // a write failed: the replay stopped there
@@ -29,9 +39,10 @@ public:
     Replay(const PluginEntryPoints& entryPoints, Renderer& renderer, OutputBuffer& out,
            std::FILE* diagnostics);
 
-    // Replays every call of `input`, or only call `onlyCall` when it is not
-    // 0 (the other lines are counted, not parsed).
-    ReplayResult Run(std::FILE* input, const std::string& inputName, uint64_t onlyCall = 0);
+    // Replays the calls of `input` that `settings` select; lines of calls
+    // that cannot be selected by their number alone are counted, not parsed.
+    ReplayResult Run(std::FILE* input, const std::string& inputName,
+                     const tReplaySettings& settings = {});
 
 private:
     // Drives and renders one call; false (after reporting) when the

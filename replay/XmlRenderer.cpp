@@ -4,6 +4,7 @@
 #include <libxml/xmlwriter.h>
 
 #include <charconv>
+#include <type_traits>
 #include <stdexcept>
 
 namespace vesk::replay {
@@ -63,9 +64,16 @@ void XmlRenderer::writeAttribute(const char* name, const StringBase& text) {
     xmlTextWriterWriteAttribute(m_writer, xml(name), xml(utf8.c_str()));
 }
 
-void XmlRenderer::writeNumberAttribute(const char* name, int64_t value) {
-    char digits[24];
-    const std::to_chars_result result = std::to_chars(digits, digits + sizeof digits - 1, value);
+template <class Number>
+void XmlRenderer::writeNumberAttribute(const char* name, Number value) {
+    char digits[48];
+    std::to_chars_result result;
+    if constexpr (std::is_floating_point_v<Number>) {
+        // Shortest that reads back the same, in decimal where that is short.
+        result = std::to_chars(digits, digits + sizeof digits - 1, value, std::chars_format::general);
+    } else {
+        result = std::to_chars(digits, digits + sizeof digits - 1, value);
+    }
     *result.ptr = '\0';
     xmlTextWriterWriteAttribute(m_writer, xml(name), xml(digits));
 }
@@ -107,15 +115,28 @@ void XmlRenderer::writeBuffers(const char* direction,
     }
 }
 
-void XmlRenderer::Render(uint64_t number, IKoVeskCall& record, const CapturedCall& call,
+void XmlRenderer::writeTiming(const CapturedCall& call) {
+    char text[kTimeStampTextSize];
+    if (call.hasTime) {
+        FormatUtcTimeStamp(call.time, text);
+        xmlTextWriterWriteAttribute(m_writer, xml("time"), xml(text));
+    }
+    // Seconds, in the shortest form that reads back as the same number.
+    if (call.hasDuration) writeNumberAttribute("duration", call.durationSeconds);
+    if (call.hasThread) writeNumberAttribute("thread", call.thread);
+    if (call.hasProcess) writeNumberAttribute("process", call.process);
+}
+
+void XmlRenderer::Render(uint64_t number, IKoVeskCall* record, const CapturedCall& call,
                          OutputBuffer&) {
     // Everything the plug-in contributes is gathered before anything is
     // written, so a plug-in exception leaves the document untouched.
-    CallTag element = record.BuildXmlElement();
-    if (call.hasOutput) record.SetXmlCallStatus(element);
+    CallTag element = record->BuildXmlElement();
+    if (call.hasOutput) record->SetXmlCallStatus(element);
 
     xmlTextWriterStartElement(m_writer, xml("call"));
     writeNumberAttribute("number", static_cast<int64_t>(number));
+    writeTiming(call);
     writeElement("function", element.functionName);
     writeElement("description", element.description);
     if (call.hasOutput) {

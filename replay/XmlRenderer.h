@@ -22,13 +22,17 @@ public:
 
     void Begin(OutputBuffer& out) override;
     void End(OutputBuffer& out) override;
-    void Render(uint64_t number, IKoVeskCall& record, const CapturedCall& call,
+    void Render(uint64_t number, IKoVeskCall* record, const CapturedCall& call,
                 OutputBuffer& out) override;
 
 private:
     void writeElement(const char* name, const StringBase& text);
     void writeAttribute(const char* name, const StringBase& text);
-    void writeNumberAttribute(const char* name, int64_t value);
+    // An integer, or a real in the shortest form that reads back the same.
+    template <class Number>
+    void writeNumberAttribute(const char* name, Number value);
+    // The time, duration, thread and process the capture gives the call.
+    void writeTiming(const CapturedCall& call);
     void writeParameters(const char* name, const std::vector<CallTag::CallParameter>& parameters);
     void writeBuffers(const char* direction, const std::vector<CallTag::CallBuffer>& buffers);
     void flush();

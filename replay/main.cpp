@@ -4,7 +4,9 @@
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "replay/ExportRenderer.h"
@@ -14,6 +16,7 @@
 #include "replay/PagesRenderer.h"
 #include "replay/PluginLoader.h"
 #include "replay/Replay.h"
+#include "replay/StatsRenderer.h"
 #include "replay/XmlRenderer.h"
 
 namespace {
@@ -33,23 +36,18 @@ int fail(const std::string& message) {
 
 std::unique_ptr<Renderer> makeRenderer(const Options& options, const PluginEntryPoints& entry) {
     switch (options.mode) {
-        case eMode::List: return std::make_unique<ListRenderer>();
+        case eMode::List: return std::make_unique<ListRenderer>(options.timing);
         case eMode::Export:
             return std::make_unique<ExportRenderer>(
                 static_cast<IKoVeskCall::eCallExportUse>(options.exportUse));
         case eMode::Xml: return std::make_unique<XmlRenderer>();
         case eMode::Pages: return std::make_unique<PagesRenderer>(entry);
+        case eMode::Stats: return std::make_unique<StatsRenderer>(options.statsCsv);
     }
     return nullptr;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    // As a host does: the narrow character set and time formats follow the
-    // environment.
-    std::setlocale(LC_ALL, "");
-
+int run(int argc, char** argv) {
     Options options;
     std::string error;
     if (!ParseOptions(argc - 1, argv + 1, options, error)) {
@@ -80,12 +78,16 @@ int main(int argc, char** argv) {
         OutputBuffer out(stdout);
         std::unique_ptr<Renderer> renderer = makeRenderer(options, plugin.EntryPoints());
         Replay replay(plugin.EntryPoints(), *renderer, out, stderr);
-        const ReplayResult result = replay.Run(input, options.input, options.pagesCall);
+        tReplaySettings settings;
+        settings.onlyCall = options.pagesCall;
+        settings.filter = options.filter;
+        settings.maxLineBytes = options.maxLineBytes;
+        const ReplayResult result = replay.Run(input, options.input, settings);
         if (result.skipped > 0) status = kExitSkipped;
         // A line that could not be held ends the reading: the calls before it
         // are rendered, unless there were none.
         if (result.stopped) status = result.calls == 0 ? kExitFailure : kExitSkipped;
-        if (options.pagesCall != 0 && result.calls < options.pagesCall && !result.outputFailed) {
+        if (options.pagesCall != 0 && result.calls < options.pagesCall && result.endReached) {
             std::fprintf(stderr, "%s: error: no call %llu (the capture has %llu calls)\n",
                          options.input.c_str(), static_cast<unsigned long long>(options.pagesCall),
                          static_cast<unsigned long long>(result.calls));
@@ -98,4 +100,24 @@ int main(int argc, char** argv) {
     }
     if (!fromStdin) std::fclose(input);
     return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // As a host does: the narrow character set and time formats follow the
+    // environment.
+    std::setlocale(LC_ALL, "");
+    // Whatever escapes the replay loop (it reports what it can per call)
+    // ends the program with a diagnostic, never with an abort; the output
+    // rendered so far was flushed as the buffer went out of scope.
+    try {
+        return run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        return fail("out of memory");
+    } catch (const std::exception& failure) {
+        return fail(failure.what());
+    } catch (...) {
+        return fail("an unknown exception");
+    }
 }

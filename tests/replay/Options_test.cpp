@@ -39,7 +39,7 @@ TEST(OptionsTest, CommandLines) {
         {{"--", "--xml"}, "list use=0 page=0 summary=0 plugin= in=--xml help=0 version=0"},
         {{"-h"}, "list use=0 page=0 summary=0 plugin= in=- help=1 version=0"},
         {{"--xml", "--list"},
-         "error: more than one mode (--list): choose one of --list, --export, --xml, --pages"},
+         "error: more than one mode (--list): choose one of --list, --export, --xml, --pages, --stats"},
         {{"--export=x"}, "error: --export: USE must be an integer, not \"x\""},
         {{"--export="}, "error: --export: USE must be an integer, not \"\""},
         {{"--export=2147483648"}, "error: --export: USE must be an integer, not \"2147483648\""},
@@ -53,6 +53,77 @@ TEST(OptionsTest, CommandLines) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.empty() ? "(none)" : c.arguments[0]);
         EXPECT_EQ(parse(c.arguments), c.expected);
+    }
+}
+
+// The filters, --stats, --timing and --max-line: each value at its edges,
+// and every wrong one refused with what was expected.
+TEST(OptionsTest, FiltersAndTheirValues) {
+    const auto parsed = [](std::vector<const char*> arguments, Options& o) {
+        std::string error;
+        return ParseOptions(int(arguments.size()), arguments.data(), o, error) ? std::string() : error;
+    };
+    Options o;
+    ASSERT_EQ(parsed({"--calls=3-5", "--errors", "--function=viRead,viWrite", "--session=0x1003",
+                      "--thread=77", "--stats=csv", "--max-line=2G"}, o), "");
+    EXPECT_EQ(o.filter.firstCall, 3u);
+    EXPECT_EQ(o.filter.lastCall, 5u);
+    EXPECT_TRUE(o.filter.errorsOnly);
+    EXPECT_EQ(o.filter.functions, (std::vector<std::string>{"viRead", "viWrite"}));
+    EXPECT_TRUE(o.filter.hasSession);
+    EXPECT_EQ(o.filter.session, 0x1003u);
+    EXPECT_TRUE(o.filter.hasThread);
+    EXPECT_EQ(o.filter.thread, 77u);
+    EXPECT_EQ(o.mode, eMode::Stats);
+    EXPECT_TRUE(o.statsCsv);
+    EXPECT_EQ(o.maxLineBytes, size_t{2} << 30);
+
+    const struct {
+        const char* argument;
+        uint64_t first, last;
+    } ranges[] = {{"--calls=7", 7, 7}, {"--calls=7-", 7, UINT64_MAX}, {"--calls=1-1", 1, 1},
+                  {"--calls=2-18446744073709551615", 2, UINT64_MAX}};
+    for (const auto& r : ranges) {
+        Options ranged;
+        ASSERT_EQ(parsed({r.argument}, ranged), "") << r.argument;
+        EXPECT_EQ(ranged.filter.firstCall, r.first) << r.argument;
+        EXPECT_EQ(ranged.filter.lastCall, r.last) << r.argument;
+    }
+    Options twoModes;
+    EXPECT_EQ(parsed({"--stats", "--list"}, twoModes),
+              "more than one mode (--list): choose one of --list, --export, --xml, --pages, --stats");
+    Options decimal;
+    ASSERT_EQ(parsed({"--session=4099", "--max-line=64k", "--timing"}, decimal), "");
+    EXPECT_EQ(decimal.filter.session, 4099u);
+    EXPECT_EQ(decimal.maxLineBytes, 65536u);
+    EXPECT_TRUE(decimal.timing);
+
+    const struct {
+        std::vector<const char*> arguments;
+        const char* error;
+    } refused[] = {
+        {{"--calls=0-3"}, "--calls: expected A-B, A- or A with call numbers from 1, not \"0-3\""},
+        {{"--calls=5-3"}, "--calls: expected A-B, A- or A with call numbers from 1, not \"5-3\""},
+        {{"--calls=-3"}, "--calls: expected A-B, A- or A with call numbers from 1, not \"-3\""},
+        {{"--calls=1-x"}, "--calls: expected A-B, A- or A with call numbers from 1, not \"1-x\""},
+        {{"--calls"}, "--calls: expected A-B, A- or A with call numbers from 1, not \"\""},
+        {{"--function="}, "--function: expected NAME[,NAME...], not \"\""},
+        {{"--function=a,,b"}, "--function: expected NAME[,NAME...], not \"a,,b\""},
+        {{"--session=0x"}, "--session: expected a handle, 0x hexadecimal or decimal, not \"0x\""},
+        {{"--session=12ab"}, "--session: expected a handle, 0x hexadecimal or decimal, not \"12ab\""},
+        {{"--session=0x10000000000000000"},
+         "--session: expected a handle, 0x hexadecimal or decimal, not \"0x10000000000000000\""},
+        {{"--thread=-1"}, "--thread: expected a thread id, not \"-1\""},
+        {{"--stats=tsv"}, "--stats: the only format is csv, not \"tsv\""},
+        {{"--max-line=0"}, "--max-line: expected a byte count such as 2G, not \"0\""},
+        {{"--max-line=1T"}, "--max-line: expected a byte count such as 2G, not \"1T\""},
+        {{"--max-line=99999999999999999G"},
+         "--max-line: expected a byte count such as 2G, not \"99999999999999999G\""},
+        {{"--timing", "--xml"}, "--timing goes with --list only"},
+    };
+    for (const auto& r : refused) {
+        Options refusedOptions;
+        EXPECT_EQ(parsed(r.arguments, refusedOptions), r.error) << r.arguments[0];
     }
 }
 

@@ -1,13 +1,17 @@
 # Runs vesk-replay on one golden capture and compares what it prints.
 #   PROGRAM, GOLDEN_DIR, CAPTURE (relative to GOLDEN_DIR, or absolute),
 #   EXPECTED (file stem in GOLDEN_DIR), STATUS (exit status), ARGUMENTS
-#   (separated by "|").
+#   (separated by "|"); ZONE, when given, the TZ to render times in
+#   (default UTC).
 # With the environment variable KOVESK_UPDATE_GOLDEN set, writes the
 # expected files instead (review them before committing).
 
 # The renderings of time stamps and of the narrow character set follow the
 # environment: pin both.
 set(ENV{TZ} UTC)
+if(DEFINED ZONE)
+  set(ENV{TZ} ${ZONE})
+endif()
 set(ENV{LC_ALL} C.UTF-8)
 string(REPLACE "|" ";" ARGUMENTS "${ARGUMENTS}")
 
