@@ -16,12 +16,13 @@ import array
 import functools
 import itertools
 import math
+import operator
 import os
 import sys
 import threading
 import time
 from json.encoder import encode_basestring_ascii as _quote
-from typing import Any, Dict, List, Optional, Sequence, Tuple
+from typing import Any, Callable, Dict, List, NamedTuple, Optional, Sequence, Tuple
 
 from pyvisa import attributes
 from pyvisa.constants import StatusCode
@@ -31,11 +32,12 @@ from .codes import (
     ARRAY_WIDTHS,
     CHAR_ARRAY,
     SESSION,
+    STATUS,
     STRING,
     VALUE_KEYS,
     code_of_visa_type,
 )
-from .operations import BY_ATTRIBUTE, OPERATIONS, Kind, Operation, Param, Source
+from .operations import BY_ATTRIBUTE, OPERATIONS, Kind, Operation, Source
 from .tracefile import TraceFile
 
 # Buffers above the limit are captured as head and tail of one of these
@@ -58,7 +60,9 @@ _PARAM_SIZE = 0x10
 # Made-up find list handles.
 _FIRST_FIND_LIST = 0x7FF00001
 
-_WRAP = {
+# How an integer of each value key is cut to its width: mask, then the
+# offset that makes it signed.
+_WIDTHS = {
     "u8": (0xFF, 0),
     "u16": (0xFFFF, 0),
     "u32": (0xFFFFFFFF, 0),
@@ -69,6 +73,16 @@ _WRAP = {
 
 _ARRAY_TYPECODES = {1: "B", 2: "H", 4: "I", 8: "Q"}
 
+_process_id = os.getpid()
+
+
+def _forked() -> None:
+    global _process_id
+    _process_id = os.getpid()
+
+
+os.register_at_fork(after_in_child=_forked)
+
 
 def format_time(nanoseconds: int) -> str:
     """RFC 3339 in UTC with nine fractional digits, of nanoseconds since 1970."""
@@ -76,7 +90,6 @@ def format_time(nanoseconds: int) -> str:
     return "%s.%09dZ" % (_second_text(seconds), fraction)
 
 
-@functools.lru_cache(maxsize=4)
 def _second_text(seconds: int) -> str:
     return time.strftime("%Y-%m-%dT%H:%M:%S", time.gmtime(seconds))
 
@@ -85,20 +98,6 @@ def _second_text(seconds: int) -> str:
 def _attribute_code(attribute: int) -> int:
     info = attributes.AttributesByID.get(attribute)
     return code_of_visa_type(info.visa_type if info else None)
-
-
-def _resolve(source: Optional[Source], args: Sequence[Any], outputs: Sequence[Any]) -> Any:
-    if source is None:
-        return None
-    values = args if source.place == "arg" else outputs
-    if source.index >= len(values):
-        return None
-    found = values[source.index]
-    if found is not None and source.field:
-        found = getattr(found, source.field, None)
-    if found is not None and source.length:
-        found = len(found)
-    return found
 
 
 def _number(value: Any) -> Optional[int]:
@@ -115,16 +114,15 @@ def _value_entry(name: str, code: int, value: Any, address: int) -> str:
     key = VALUE_KEYS[code]
     if key == "text":
         if value is None:
-            return '{"name":"%s","type":%d,"u64":0}' % (name, CHAR_ARRAY)
-        return '{"name":"%s","type":%d,"text":%s}' % (name, code, _quote(str(value)))
+            return f'{{"name":"{name}","type":{CHAR_ARRAY},"u64":0}}'
+        return f'{{"name":"{name}","type":{code},"text":{_quote(str(value))}}}'
     number = 0 if value is None else _number(value)
     if number is None:
         if code != ADDR:
-            return '{"name":"%s","type":%d,"text":%s}' % (name, STRING, _quote(str(value)))
+            return f'{{"name":"{name}","type":{STRING},"text":{_quote(str(value))}}}'
         number = address  # an object of the program: where it would live
-    mask, sign = _WRAP[key]
-    number = ((number + sign) & mask) - sign
-    return '{"name":"%s","type":%d,"%s":%d}' % (name, code, key, number)
+    mask, sign = _WIDTHS[key]
+    return f'{{"name":"{name}","type":{code},"{key}":{((number + sign) & mask) - sign}}}'
 
 
 def _as_bytes(code: int, value: Any) -> Optional[bytes]:
@@ -145,24 +143,83 @@ def _as_bytes(code: int, value: Any) -> Optional[bytes]:
         return None
 
 
-def _data_entry(name: str, code: int, data: bytes, limit: int) -> str:
+def _data_entry(name: str, code: int, value: Any, limit: int) -> Optional[str]:
     """The entry of the data a pointer points to: whole up to `limit` bytes,
-    else head and tail with the real size."""
+    else head and tail with the real size. None: no data to show."""
+    data = _as_bytes(code, value)
+    if data is None:
+        return None
     size = len(data)
-    truncated = size > limit
-    if truncated:
+    truncated = ""
+    if size > limit:
         half = LONG_HALF if limit >= 2 * LONG_HALF else SHORT_HALF
         data = data[:half] + data[-half:]
+        truncated = ',"truncated":true'
     try:
-        value = '"text":' + _quote(data.decode("utf-8"))
+        shown = '"text":' + _quote(data.decode("utf-8"))
     except UnicodeDecodeError:
-        value = '"hex":"' + data.hex() + '"'
-    return '{"name":"%s","type":%d,%s%s,"fullSize":%d}' % (
-        name, code, value, ',"truncated":true' if truncated else "", min(size, _LARGEST_SIZE))
+        shown = f'"hex":"{data.hex()}"'
+    return (f'{{"name":"{name}","type":{code},{shown}{truncated},'
+            f'"fullSize":{min(size, _LARGEST_SIZE)}}}')
 
 
-def _status_number(status: Any) -> Optional[int]:
-    return status if isinstance(status, int) else None
+def _refiner(source: Source) -> Optional[Callable[[Any], Any]]:
+    """What turns the value found at `source` into the one logged."""
+    if source.field and source.length:
+        return lambda found: len(getattr(found, source.field))
+    if source.field:
+        return operator.attrgetter(source.field)
+    if source.length:
+        return len
+    return None
+
+
+class _Step(NamedTuple):
+    """A parameter of an operation, prepared for writing: where its value is
+    (`place` 0 nowhere, 1 the arguments, 2 the returned values), and the
+    fixed texts of its entries."""
+
+    kind: Kind
+    name: str
+    code: int
+    place: int
+    index: int
+    refine: Optional[Callable[[Any], Any]]
+    head: str  # VALUE: the entry up to its number; pointers: the whole pointer entry
+    data_name: str
+    value_code: int
+    address: int
+
+
+class _Plan(NamedTuple):
+    operation: Operation
+    steps: Tuple[_Step, ...]
+
+
+@functools.lru_cache(maxsize=None)
+def _plan(name: str) -> _Plan:
+    """Operation `name`, its parameters prepared: made-up addresses, fixed
+    texts, value places."""
+    operation = OPERATIONS[name]
+    frame = _ADDRESS_BASE + _FRAME_SIZE * list(OPERATIONS).index(name)
+    steps = []
+    for position, param in enumerate(operation.params):
+        address = frame + _PARAM_SIZE * (position + 1)
+        source = param.source
+        place = 0 if source is None else (1 if source.place == "arg" else 2)
+        key = VALUE_KEYS.get(param.code)
+        if param.kind is Kind.VALUE:
+            head = f'{{"name":"{param.name}","type":{param.code},"{key}":'
+        elif param.kind is Kind.SESSION or param.kind is Kind.OBJECT:
+            head = f'{{"name":"dummyses{param.name}","type":{STRING},"text":'
+        else:
+            head = f'{{"name":"{param.name}","type":{param.code},"u64":{address}}}'
+        in_place = param.kind is Kind.IN_ARRAY or param.kind is Kind.OUT_ARRAY
+        steps.append(_Step(
+            param.kind, param.name, param.code, place, source.index if source else 0,
+            _refiner(source) if source else None, head,
+            param.name if in_place else "*" + param.name, param.value_code, address))
+    return _Plan(operation, tuple(steps))
 
 
 class Recorder:
@@ -178,9 +235,15 @@ class Recorder:
             raise ValueError(f"limit must be at least {SMALLEST_LIMIT} bytes, not {limit}")
         self.trace = trace
         self.limit = limit
-        self._names: Dict[int, str] = {}  # session -> its resource text, quoted
-        self._kinds: Dict[int, int] = {}  # handle -> the code of what it is
+        self._names: Dict[Any, str] = {}  # session -> its resource text, quoted
+        self._kinds: Dict[Any, int] = {}  # handle -> the code of what it is
         self._find_lists = itertools.count(_FIRST_FIND_LIST)
+        # The text of the last second a time was written in, with the second.
+        self._second: Tuple[int, str] = (-1, "")
+        # The entries of handle parameters as last written, by the fixed
+        # text of the parameter, the handle and the kind: the same for every call on
+        # a session.
+        self._handle_texts: Dict[Tuple[str, Any, bool], str] = {}
 
     def record(
         self,
@@ -193,17 +256,17 @@ class Recorder:
     ) -> None:
         """Logs a call of operation `name` that returned `outputs` and
         `status` (None: the backend gave no status)."""
-        operation = OPERATIONS[name]
-        status = _status_number(status)
-        self.trace.write_line(
-            self._line(name, operation, args, outputs, status, True, started, duration))
-        if status is not None and status >= 0:
+        if not isinstance(status, int):
+            status = None
+        plan = _plan(name)
+        self.trace.write_line(self._line(plan, args, outputs, status, True, started, duration))
+        operation = plan.operation
+        if (operation.opens or operation.closes) and status is not None and status >= 0:
             self._remember(operation, args, outputs)
 
     def record_unreturned(self, name: str, args: Sequence[Any], started: int) -> None:
         """Logs a call of operation `name` that raised instead of returning."""
-        self.trace.write_line(
-            self._line(name, OPERATIONS[name], args, (), None, False, started, 0))
+        self.trace.write_line(self._line(_plan(name), args, (), None, False, started, 0))
 
     def record_find(
         self,
@@ -231,6 +294,8 @@ class Recorder:
 
     def _remember(self, operation: Operation, args: Sequence[Any], outputs: Sequence[Any]) -> None:
         opens = operation.opens
+        # The texts of handles change with what is open.
+        self._handle_texts.clear()
         if opens is not None:
             handle = _resolve(opens.handle, args, outputs)
             if isinstance(handle, int):
@@ -242,20 +307,21 @@ class Recorder:
             self._names.pop(handle, None)
             self._kinds.pop(handle, None)
 
-    def _handle_entries(self, param: Param, handle: Any, entries: List[str]) -> None:
-        code = SESSION
-        if param.kind is Kind.OBJECT:
-            code = self._kinds.get(handle, SESSION)
-        if code == SESSION:
-            text = self._names.get(handle)
-            if text is not None:
-                entries.append('{"name":"dummyses%s","type":45,"text":%s}' % (param.name, text))
-        entries.append(_value_entry(param.name, code, handle, 0))
+    def _handle_entries(self, kind: Kind, name: str, head: str, handle: Any) -> str:
+        """The entries of a handle parameter: the hidden resource text of a
+        session, when known, and the handle with the code of what it is."""
+        code = self._kinds.get(handle, SESSION) if kind is _OBJECT else SESSION
+        entry = _value_entry(name, code, handle, 0)
+        text = self._names.get(handle) if code == SESSION else None
+        if text is not None:
+            entry = f"{head}{text}}},{entry}"
+        if len(self._handle_texts) < _MOST_HANDLE_TEXTS:
+            self._handle_texts[(head, handle, kind is _OBJECT)] = entry
+        return entry
 
     def _line(
         self,
-        name: str,
-        operation: Operation,
+        plan: _Plan,
         args: Sequence[Any],
         outputs: Sequence[Any],
         status: Optional[int],
@@ -263,64 +329,91 @@ class Recorder:
         started: int,
         duration: int,
     ) -> str:
+        operation = plan.operation
         function = operation.function
         flag = operation.extended_arg
         if 0 <= flag < len(args) and args[flag]:
             function = operation.extended
-        limit = self.limit
         entries: List[str] = []
         results: List[str] = []
-        for param, address in _addresses(name):
-            kind = param.kind
-            if kind is Kind.VALUE:
-                value = _resolve(param.source, args, outputs)
-                entries.append(_value_entry(param.name, param.code, value, address))
-                continue
-            if kind is Kind.SESSION or kind is Kind.OBJECT:
-                self._handle_entries(param, _resolve(param.source, args, outputs), entries)
-                continue
-            entries.append('{"name":"%s","type":%d,"u64":%d}' % (param.name, param.code, address))
-            data_name = param.name if kind is Kind.IN_ARRAY or kind is Kind.OUT_ARRAY else (
-                "*" + param.name)
-            if kind is Kind.IN_BUFFER or kind is Kind.IN_ARRAY:
-                data = _as_bytes(param.code, _resolve(param.source, args, outputs))
-                if data is not None:
-                    entries.append(_data_entry(data_name, param.code, data, limit))
-                continue
-            if not returned:
-                continue
-            value = _resolve(param.source, args, outputs)
-            if value is None:
-                continue
-            if kind is Kind.OUT_VALUE:
-                code = param.value_code
-                if code == BY_ATTRIBUTE:
-                    code = _attribute_code(_number(args[1]) or 0)
-                results.append(_value_entry(data_name, code, value, address))
+        for kind, name, code, place, index, refine, head, data_name, value_code, address in (
+                plan.steps):
+            value = None
+            if place:
+                values = args if place == 1 else outputs
+                if index < len(values):
+                    value = values[index]
+                    if refine is not None and value is not None:
+                        value = refine(value)
+            if kind is _VALUE:
+                if code in _INTEGER_CODES and isinstance(value, int):
+                    mask, sign = _INTEGER_CODES[code][1]
+                    entries.append(f"{head}{((value + sign) & mask) - sign}}}")
+                else:
+                    entries.append(_value_entry(name, code, value, address))
+            elif kind is _SESSION or kind is _OBJECT:
+                handle_entries = self._handle_texts.get((head, value, kind is _OBJECT))
+                if handle_entries is None:
+                    handle_entries = self._handle_entries(kind, name, head, value)
+                entries.append(handle_entries)
             else:
-                data = _as_bytes(param.code, value)
-                if data is not None:
-                    results.append(_data_entry(data_name, param.code, data, limit))
-        line = '{"function":"%s","time":"%s"' % (function, format_time(started))
-        if returned:
-            line += ',"duration":%.9f' % (duration / 1e9)
-        line += ',"thread":%d,"process":%d,"in":[%s]' % (
-            threading.get_native_id(), os.getpid(), ",".join(entries))
-        if returned:
-            if status is not None:
-                results.append('{"type":23,"u32":%d}' % (status & 0xFFFFFFFF))
-                line += ',"out":{"params":[%s],"ret":%d%s}' % (
-                    ",".join(results), len(results) - 1, ',"ok":false' if status < 0 else "")
-            else:
-                line += ',"out":{"params":[%s]}' % ",".join(results)
-        return line + "}\n"
+                entries.append(head)
+                if kind is _IN_BUFFER or kind is _IN_ARRAY:
+                    entry = _data_entry(data_name, code, value, self.limit)
+                    if entry is not None:
+                        entries.append(entry)
+                elif returned and value is not None:
+                    if kind is _OUT_VALUE:
+                        if value_code == BY_ATTRIBUTE:
+                            value_code = _attribute_code(int(_number(args[1]) or 0))
+                        if value_code in _INTEGER_CODES and isinstance(value, int):
+                            key, (mask, sign) = _INTEGER_CODES[value_code]
+                            results.append(f'{{"name":"{data_name}","type":{value_code},'
+                                           f'"{key}":{((value + sign) & mask) - sign}}}')
+                        else:
+                            results.append(_value_entry(data_name, value_code, value, address))
+                    else:
+                        entry = _data_entry(data_name, code, value, self.limit)
+                        if entry is not None:
+                            results.append(entry)
+        seconds, fraction = divmod(started, 1_000_000_000)
+        second = self._second
+        if second[0] != seconds:
+            second = self._second = (seconds, _second_text(seconds))
+        line = (f'{{"function":"{function}","time":"{second[1]}.{fraction:09d}Z"'
+                f'{f",{_DURATION}{duration / 1e9:.9f}" if returned else ""}'
+                f',"thread":{threading.get_native_id()},"process":{_process_id}'
+                f',"in":[{",".join(entries)}]')
+        if not returned:
+            return line + "}\n"
+        if status is None:
+            return f'{line},"out":{{"params":[{",".join(results)}]}}}}\n'
+        results.append(f'{{"type":{STATUS},"u32":{status & 0xFFFFFFFF}}}')
+        return (f'{line},"out":{{"params":[{",".join(results)}],"ret":{len(results) - 1}'
+                f'{_FAILED if status < 0 else ""}}}}}\n')
 
 
-@functools.lru_cache(maxsize=None)
-def _addresses(name: str) -> Tuple[Tuple[Param, int], ...]:
-    """The parameters of operation `name`, each with its made-up address."""
-    frame = _ADDRESS_BASE + _FRAME_SIZE * list(OPERATIONS).index(name)
-    return tuple(
-        (param, frame + _PARAM_SIZE * (index + 1))
-        for index, param in enumerate(OPERATIONS[name].params))
+_DURATION = '"duration":'
+_MOST_HANDLE_TEXTS = 1024
+_FAILED = ',"ok":false'
 
+# The codes whose integers are written as they are cut: the value key and
+# its width.
+_INTEGER_CODES = {
+    code: (key, _WIDTHS[key]) for code, key in VALUE_KEYS.items()
+    if key in _WIDTHS and code != ADDR}
+
+# The kinds, looked up once (an enumeration member is slow to look up).
+_VALUE, _SESSION, _OBJECT = Kind.VALUE, Kind.SESSION, Kind.OBJECT
+_IN_BUFFER, _IN_ARRAY, _OUT_VALUE = Kind.IN_BUFFER, Kind.IN_ARRAY, Kind.OUT_VALUE
+
+
+def _resolve(source: Optional[Source], args: Sequence[Any], outputs: Sequence[Any]) -> Any:
+    if source is None:
+        return None
+    values = args if source.place == "arg" else outputs
+    if source.index >= len(values):
+        return None
+    found = values[source.index]
+    refine = _refiner(source)
+    return found if refine is None or found is None else refine(found)

@@ -88,11 +88,15 @@ class VeskVisaLibrary(highlevel.VisaLibraryBase):
             raise
         duration = time.perf_counter_ns() - clock
         state.pending, state.owner = saved
-        if isinstance(result, tuple):
-            self._log(self._recorder.record, name, args, result[:-1], result[-1], started, duration)
-        else:
-            self._log(self._recorder.record, name, args, (), result, started, duration)
-        self._replay(statuses)
+        try:
+            if type(result) is tuple:
+                self._recorder.record(name, args, result[:-1], result[-1], started, duration)
+            else:
+                self._recorder.record(name, args, (), result, started, duration)
+        except Exception as error:  # noqa: BLE001 - reported, never raised
+            self._failed(error)
+        for session, status in statuses:
+            self.handle_return_value(session, status)
         return result
 
     def _replay(self, statuses: List[Tuple[Any, Any]]) -> None:
@@ -100,14 +104,18 @@ class VeskVisaLibrary(highlevel.VisaLibraryBase):
             self.handle_return_value(session, status)
 
     def _log(self, write: Any, *arguments: Any) -> None:
-        # A capture that cannot be written must not stop the measurement.
         try:
             write(*arguments)
         except Exception as error:  # noqa: BLE001 - reported, never raised
-            if not self._failed_to_record:
-                self._failed_to_record = True
-                warnings.warn(f"pyvisa_vesk: could not record to {self.trace_path}: {error!r}",
-                              RuntimeWarning, stacklevel=3)
+            self._failed(error)
+
+    def _failed(self, error: Exception) -> None:
+        # A capture that cannot be written must not stop the measurement:
+        # said once, then the program goes on unrecorded.
+        if not self._failed_to_record:
+            self._failed_to_record = True
+            warnings.warn(f"pyvisa_vesk: could not record to {self.trace_path}: {error!r}",
+                          RuntimeWarning, stacklevel=4)
 
     # --- resource manager, sessions and resources -----------------------------
 
@@ -132,7 +140,8 @@ class VeskVisaLibrary(highlevel.VisaLibraryBase):
             raise
         except BaseException:
             state.pending, state.owner = saved
-            self._log(self._recorder.record_unreturned, "list_resources", (session, query), started)
+            self._log(self._recorder.record_unreturned, "list_resources", (session, query),
+                      started)
             raise
         duration = time.perf_counter_ns() - clock
         state.pending, state.owner = saved

@@ -38,12 +38,15 @@ def quiet_backend_class(backend: str) -> type:
     class QuietBackend(base):  # type: ignore[valid-type, misc]
         def handle_return_value(self, session: Any, status_code: int) -> StatusCode:
             state = CALL_STATE
-            if state.pending is not None:
-                try:
-                    status = StatusCode(status_code)
-                except ValueError:
-                    status = status_code  # type: ignore[assignment]
-                state.pending.append((session, status))
+            pending = state.pending
+            if pending is not None:
+                status = status_code
+                if type(status) is not StatusCode:
+                    try:
+                        status = StatusCode(status_code)
+                    except ValueError:
+                        pass
+                pending.append((session, status))
                 return status
             if state.owner is not None:
                 return highlevel.VisaLibraryBase.handle_return_value(

@@ -52,7 +52,8 @@ def parse_library_path(text: str) -> Options:
             try:
                 limit = int(value)
             except ValueError:
-                raise ValueError(f"pyvisa_vesk: limit {value!r} is not a number of bytes") from None
+                raise ValueError(
+                    f"pyvisa_vesk: limit {value!r} is not a number of bytes") from None
             if limit < SMALLEST_LIMIT:
                 raise ValueError(
                     f"pyvisa_vesk: limit {limit} is below the smallest, {SMALLEST_LIMIT} bytes")

@@ -29,10 +29,11 @@ class TraceFile:
         """Writes `line` (ASCII, ending in a line feed) to the file at once."""
         data = line.encode("ascii")
         with self._lock:
-            view = memoryview(data)
-            while view:
-                written = os.write(self._fd, view)
-                view = view[written:]
+            written = os.write(self._fd, data)
+            if written < len(data):  # a regular file takes it all but when full
+                view = memoryview(data)[written:]
+                while view:
+                    view = view[os.write(self._fd, view):]
 
     def close(self) -> None:
         with self._lock:

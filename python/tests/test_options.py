@@ -12,7 +12,8 @@ from pyvisa_vesk.options import Options, parse_library_path
     ("t.jsonl;inner=@ivi;limit=100000", Options("t.jsonl", "", "ivi", 100000)),
     ("t.jsonl; limit = 1000 ;inner=py", Options("t.jsonl", "", "py", 1000)),
     # Only a library object made directly can name the inner library path.
-    ("t.jsonl;inner=/opt/lib/libvisa.so@ivi", Options("t.jsonl", "/opt/lib/libvisa.so", "ivi", 65536)),
+    ("t.jsonl;inner=/opt/lib/libvisa.so@ivi",
+     Options("t.jsonl", "/opt/lib/libvisa.so", "ivi", 65536)),
 ])
 def test_options_are_read(text, expected):
     assert parse_library_path(text) == expected

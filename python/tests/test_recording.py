@@ -211,7 +211,8 @@ def test_list_resources_without_a_match_is_a_failed_find(manager, trace):
 def test_an_unimplemented_call_is_logged_as_never_returned(instrument, trace):
     # pyvisa-py has no event queue: its exception reaches the program as is.
     with pytest.raises(NotImplementedError):
-        instrument.enable_event(constants.EventType.service_request, constants.EventMechanism.queue)
+        instrument.enable_event(constants.EventType.service_request,
+                                constants.EventMechanism.queue)
     call = read_calls(trace)[-1]
     assert call["function"] == "viEnableEvent"
     assert "out" not in call and "duration" not in call
