@@ -73,6 +73,21 @@ _WIDTHS = {
 
 _ARRAY_TYPECODES = {1: "B", 2: "H", 4: "I", 8: "Q"}
 
+# Handle texts kept at most, for programs that open sessions without end.
+_MOST_HANDLE_TEXTS = 1024
+_FAILED = ',"ok":false'
+
+# The codes whose integers are written as they are cut: the value key and
+# its width.
+_INTEGER_CODES = {
+    code: (key, _WIDTHS[key]) for code, key in VALUE_KEYS.items()
+    if key in _WIDTHS and code != ADDR}
+
+# The kinds, looked up once (an enumeration member is slow to look up).
+_VALUE, _SESSION, _OBJECT = Kind.VALUE, Kind.SESSION, Kind.OBJECT
+_IN_BUFFER, _IN_ARRAY, _OUT_VALUE = Kind.IN_BUFFER, Kind.IN_ARRAY, Kind.OUT_VALUE
+
+_native_thread_id = threading.get_native_id
 _process_id = os.getpid()
 
 
@@ -94,10 +109,18 @@ def _second_text(seconds: int) -> str:
     return time.strftime("%Y-%m-%dT%H:%M:%S", time.gmtime(seconds))
 
 
-@functools.lru_cache(maxsize=None)
-def _attribute_code(attribute: int) -> int:
-    info = attributes.AttributesByID.get(attribute)
-    return code_of_visa_type(info.visa_type if info else None)
+def _attribute_code(attribute: Any) -> int:
+    """The code of a value of `attribute`: that of its VISA type."""
+    if type(attribute) is not int:  # an enumeration member hashes slowly
+        attribute = _number(attribute) or 0
+    code = _ATTRIBUTE_CODES.get(attribute)
+    if code is None:
+        info = attributes.AttributesByID.get(attribute)
+        code = _ATTRIBUTE_CODES[attribute] = code_of_visa_type(info.visa_type if info else None)
+    return code
+
+
+_ATTRIBUTE_CODES: Dict[int, int] = {}
 
 
 def _number(value: Any) -> Optional[int]:
@@ -189,11 +212,17 @@ class _Step(NamedTuple):
     data_name: str
     value_code: int
     address: int
+    width: Optional[Tuple[int, int]]  # VALUE of an integer code: its mask and sign
 
 
 class _Plan(NamedTuple):
     operation: Operation
     steps: Tuple[_Step, ...]
+    opens_or_closes: bool
+    # The start of a line, up to the time, for the function and for the
+    # variant with 64-bit bus addresses.
+    prefix: str
+    extended_prefix: str
 
 
 @functools.lru_cache(maxsize=None)
@@ -215,11 +244,15 @@ def _plan(name: str) -> _Plan:
         else:
             head = f'{{"name":"{param.name}","type":{param.code},"u64":{address}}}'
         in_place = param.kind is Kind.IN_ARRAY or param.kind is Kind.OUT_ARRAY
+        width = _INTEGER_CODES[param.code][1] if (
+            param.kind is Kind.VALUE and param.code in _INTEGER_CODES) else None
         steps.append(_Step(
             param.kind, param.name, param.code, place, source.index if source else 0,
             _refiner(source) if source else None, head,
-            param.name if in_place else "*" + param.name, param.value_code, address))
-    return _Plan(operation, tuple(steps))
+            param.name if in_place else "*" + param.name, param.value_code, address, width))
+    return _Plan(operation, tuple(steps), bool(operation.opens or operation.closes),
+                 f'{{"function":"{operation.function}","time":"',
+                 f'{{"function":"{operation.extended}","time":"')
 
 
 class Recorder:
@@ -260,9 +293,8 @@ class Recorder:
             status = None
         plan = _plan(name)
         self.trace.write_line(self._line(plan, args, outputs, status, True, started, duration))
-        operation = plan.operation
-        if (operation.opens or operation.closes) and status is not None and status >= 0:
-            self._remember(operation, args, outputs)
+        if plan.opens_or_closes and status is not None and status >= 0:
+            self._remember(plan.operation, args, outputs)
 
     def record_unreturned(self, name: str, args: Sequence[Any], started: int) -> None:
         """Logs a call of operation `name` that raised instead of returning."""
@@ -329,14 +361,34 @@ class Recorder:
         started: int,
         duration: int,
     ) -> str:
-        operation = plan.operation
-        function = operation.function
-        flag = operation.extended_arg
-        if 0 <= flag < len(args) and args[flag]:
-            function = operation.extended
+        prefix = plan.prefix
+        flag = plan.operation.extended_arg
+        if flag >= 0 and flag < len(args) and args[flag]:
+            prefix = plan.extended_prefix
+        entries, results = self._entries(plan, args, outputs, returned)
+        seconds, fraction = divmod(started, 1_000_000_000)
+        second = self._second
+        if second[0] != seconds:
+            second = self._second = (seconds, _second_text(seconds))
+        if not returned:
+            return (f'{prefix}{second[1]}.{fraction:09d}Z","thread":{_native_thread_id()}'
+                    f',"process":{_process_id},"in":[{",".join(entries)}]}}\n')
+        line = (f'{prefix}{second[1]}.{fraction:09d}Z","duration":{duration / 1e9:.9f}'
+                f',"thread":{_native_thread_id()},"process":{_process_id}'
+                f',"in":[{",".join(entries)}]')
+        if status is None:
+            return f'{line},"out":{{"params":[{",".join(results)}]}}}}\n'
+        results.append(f'{{"type":{STATUS},"u32":{status & 0xFFFFFFFF}}}')
+        return (f'{line},"out":{{"params":[{",".join(results)}],"ret":{len(results) - 1}'
+                f'{_FAILED if status < 0 else ""}}}}}\n')
+
+    def _entries(
+        self, plan: _Plan, args: Sequence[Any], outputs: Sequence[Any], returned: bool
+    ) -> Tuple[List[str], List[str]]:
+        """The entries of the parameters on entry, and on return."""
         entries: List[str] = []
         results: List[str] = []
-        for kind, name, code, place, index, refine, head, data_name, value_code, address in (
+        for kind, name, code, place, index, refine, head, data_name, value_code, address, width in (
                 plan.steps):
             value = None
             if place:
@@ -346,8 +398,8 @@ class Recorder:
                     if refine is not None and value is not None:
                         value = refine(value)
             if kind is _VALUE:
-                if code in _INTEGER_CODES and isinstance(value, int):
-                    mask, sign = _INTEGER_CODES[code][1]
+                if width is not None and isinstance(value, int):
+                    mask, sign = width
                     entries.append(f"{head}{((value + sign) & mask) - sign}}}")
                 else:
                     entries.append(_value_entry(name, code, value, address))
@@ -357,7 +409,7 @@ class Recorder:
                     handle_entries = self._handle_entries(kind, name, head, value)
                 entries.append(handle_entries)
             else:
-                entries.append(head)
+                entries.append(head)  # the pointer
                 if kind is _IN_BUFFER or kind is _IN_ARRAY:
                     entry = _data_entry(data_name, code, value, self.limit)
                     if entry is not None:
@@ -365,47 +417,13 @@ class Recorder:
                 elif returned and value is not None:
                     if kind is _OUT_VALUE:
                         if value_code == BY_ATTRIBUTE:
-                            value_code = _attribute_code(int(_number(args[1]) or 0))
-                        if value_code in _INTEGER_CODES and isinstance(value, int):
-                            key, (mask, sign) = _INTEGER_CODES[value_code]
-                            results.append(f'{{"name":"{data_name}","type":{value_code},'
-                                           f'"{key}":{((value + sign) & mask) - sign}}}')
-                        else:
-                            results.append(_value_entry(data_name, value_code, value, address))
+                            value_code = _attribute_code(args[1])
+                        results.append(_value_entry(data_name, value_code, value, address))
                     else:
                         entry = _data_entry(data_name, code, value, self.limit)
                         if entry is not None:
                             results.append(entry)
-        seconds, fraction = divmod(started, 1_000_000_000)
-        second = self._second
-        if second[0] != seconds:
-            second = self._second = (seconds, _second_text(seconds))
-        line = (f'{{"function":"{function}","time":"{second[1]}.{fraction:09d}Z"'
-                f'{f",{_DURATION}{duration / 1e9:.9f}" if returned else ""}'
-                f',"thread":{threading.get_native_id()},"process":{_process_id}'
-                f',"in":[{",".join(entries)}]')
-        if not returned:
-            return line + "}\n"
-        if status is None:
-            return f'{line},"out":{{"params":[{",".join(results)}]}}}}\n'
-        results.append(f'{{"type":{STATUS},"u32":{status & 0xFFFFFFFF}}}')
-        return (f'{line},"out":{{"params":[{",".join(results)}],"ret":{len(results) - 1}'
-                f'{_FAILED if status < 0 else ""}}}}}\n')
-
-
-_DURATION = '"duration":'
-_MOST_HANDLE_TEXTS = 1024
-_FAILED = ',"ok":false'
-
-# The codes whose integers are written as they are cut: the value key and
-# its width.
-_INTEGER_CODES = {
-    code: (key, _WIDTHS[key]) for code, key in VALUE_KEYS.items()
-    if key in _WIDTHS and code != ADDR}
-
-# The kinds, looked up once (an enumeration member is slow to look up).
-_VALUE, _SESSION, _OBJECT = Kind.VALUE, Kind.SESSION, Kind.OBJECT
-_IN_BUFFER, _IN_ARRAY, _OUT_VALUE = Kind.IN_BUFFER, Kind.IN_ARRAY, Kind.OUT_VALUE
+        return entries, results
 
 
 def _resolve(source: Optional[Source], args: Sequence[Any], outputs: Sequence[Any]) -> Any:

@@ -27,6 +27,11 @@ from .options import default_trace_path, parse_library_path
 from .tracefile import open_trace_file
 
 Session = Union[VISASession, VISAEventContext, VISARMSession]
+
+# When a call starts (for the capture) and how long it takes (a clock that
+# only goes forward).
+_time_ns = time.time_ns
+_clock_ns = time.perf_counter_ns
 Width = Union[int, constants.DataWidth]
 
 
@@ -69,25 +74,25 @@ class VeskVisaLibrary(highlevel.VisaLibraryBase):
         """Runs operation `name` of the inner backend, logs it, then raises
         or warns for its statuses as PyVISA would have."""
         state = CALL_STATE
-        saved = state.pending, state.owner
+        saved = state.pending
         state.pending = statuses = []
-        started = time.time_ns()
-        clock = time.perf_counter_ns()
+        started = _time_ns()
+        clock = _clock_ns()
         try:
             result = getattr(self.inner, name)(*args)
         except errors.VisaIOError as error:
-            duration = time.perf_counter_ns() - clock
-            state.pending, state.owner = saved
+            duration = _clock_ns() - clock
+            state.pending = saved
             self._log(self._recorder.record, name, args, (), error.error_code, started, duration)
             self._replay(statuses)
             raise
         except BaseException:
-            state.pending, state.owner = saved
+            state.pending = saved
             self._log(self._recorder.record_unreturned, name, args, started)
             self._replay(statuses)
             raise
-        duration = time.perf_counter_ns() - clock
-        state.pending, state.owner = saved
+        duration = _clock_ns() - clock
+        state.pending = saved
         try:
             if type(result) is tuple:
                 self._recorder.record(name, args, result[:-1], result[-1], started, duration)
@@ -128,12 +133,12 @@ class VeskVisaLibrary(highlevel.VisaLibraryBase):
         state = CALL_STATE
         saved = state.pending, state.owner
         state.pending, state.owner = None, self
-        started = time.time_ns()
-        clock = time.perf_counter_ns()
+        started = _time_ns()
+        clock = _clock_ns()
         try:
             found = self.inner.list_resources(session, query)
         except errors.VisaIOError as error:
-            duration = time.perf_counter_ns() - clock
+            duration = _clock_ns() - clock
             state.pending, state.owner = saved
             self._log(self._recorder.record_find, (session, query), (), error.error_code,
                       started, duration)
@@ -143,7 +148,7 @@ class VeskVisaLibrary(highlevel.VisaLibraryBase):
             self._log(self._recorder.record_unreturned, "list_resources", (session, query),
                       started)
             raise
-        duration = time.perf_counter_ns() - clock
+        duration = _clock_ns() - clock
         state.pending, state.owner = saved
         self._log(self._recorder.record_find, (session, query), tuple(found), None, started,
                   duration)
