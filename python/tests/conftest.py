@@ -4,8 +4,10 @@ recording to it, and the built vesk-replay."""
 import json
 import os
 import pathlib
+import shutil
+import subprocess
 import sys
-from typing import Any, Dict, Iterator, List
+from typing import Any, Dict, Iterator, List, Optional
 
 import pytest
 
@@ -48,9 +50,38 @@ def simulator() -> Iterator[Simulator]:
     instrument.stop()
 
 
+# The modes of vesk-replay every capture a test records is rendered in.
+REPLAY_MODES = (["--list"], ["--timing"], ["--export"], ["--xml"], ["--pages"])
+
+
+def replay_program() -> Optional[str]:
+    """The built vesk-replay: $VESK_REPLAY (set by CTest), else build/bin/."""
+    program = os.environ.get("VESK_REPLAY") or str(REPOSITORY / "build" / "bin" / "vesk-replay")
+    return program if os.access(program, os.X_OK) else None
+
+
+def check_renders(program: str, capture: pathlib.Path) -> None:
+    """vesk-replay takes every line of `capture` in every mode, and xmllint
+    its XML."""
+    for mode in REPLAY_MODES:
+        finished = subprocess.run([program, *mode, str(capture)], capture_output=True,
+                                  timeout=120, env={**os.environ, "TZ": "UTC"})
+        assert finished.returncode == 0, (mode, finished.stderr.decode(errors="replace"))
+        if mode == ["--xml"] and shutil.which("xmllint"):
+            linted = subprocess.run(["xmllint", "--noout", "-"], input=finished.stdout,
+                                    capture_output=True, timeout=120)
+            assert linted.returncode == 0, linted.stderr.decode(errors="replace")
+
+
 @pytest.fixture
-def trace(tmp_path: pathlib.Path) -> pathlib.Path:
-    return tmp_path / "trace.jsonl"
+def trace(tmp_path: pathlib.Path) -> Iterator[pathlib.Path]:
+    """The capture file of a test; whatever the test recorded in it must
+    render."""
+    path = tmp_path / "trace.jsonl"
+    yield path
+    program = replay_program()
+    if program and path.exists():
+        check_renders(program, path)
 
 
 @pytest.fixture
@@ -84,8 +115,7 @@ def instrument(manager, simulator):
 
 @pytest.fixture
 def replay() -> str:
-    """The built vesk-replay: $VESK_REPLAY (set by CTest), else build/bin/."""
-    program = os.environ.get("VESK_REPLAY") or str(REPOSITORY / "build" / "bin" / "vesk-replay")
-    if not os.access(program, os.X_OK):
-        pytest.skip(f"vesk-replay is not built ({program}); set VESK_REPLAY")
+    program = replay_program()
+    if program is None:
+        pytest.skip("vesk-replay is not built; set VESK_REPLAY to it")
     return program
