@@ -1,7 +1,7 @@
 """The library path of the backend: `PATH[;inner=BACKEND][;limit=BYTES]`.
 
-PyVISA hands the backend the text before `@vesk`, and splits the whole
-specification on `@`: neither the path nor the options can contain one. The
+PyVISA hands the backend the text before `@vesk`, after splitting the whole
+text it was given on `@`: neither the path nor the options can contain one. The
 inner backend is therefore named without it (`inner=ivi`), or, when the
 library object is made directly, as PyVISA names it (`inner=/opt/lib/libvisa.so@ivi`).
 """
