@@ -10,7 +10,7 @@
 #include <string>
 
 #include "call/CVISACall.h"
-#include "host/VeskServices.h"
+#include "host/CProcThreadInfo.h"
 #include "replay/CallParser.h"
 #include "replay/CapturedCall.h"
 #include "replay/HostSetup.h"

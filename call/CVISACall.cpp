@@ -1,26 +1,36 @@
 #include "call/CVISACall.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <memory>
 
 #include "format/TextPieces.h"
-#include "host/VeskServices.h"
+#include "host/CProcThreadInfo.h"
 
 namespace nKoVeskLog210 {
 namespace {
 
-// Function identifiers of API type 2 that close / open two nesting levels
-// around their capture.
-constexpr int kApi2ClosingFunction = 0x104;
-constexpr int kApi2OpeningFunction = 0x102;
-constexpr int kApiTypeTwentySeven = 27;
+// The functions of kFunctionGroupApiType that open two nesting levels after
+// their output and close them again before their input.
+constexpr int kTwoLevelOpeningFunction = 0x102;
+constexpr int kTwoLevelClosingFunction = 0x104;
+
+// The function group (bits 8..15 of the function identifier) whose calls
+// open a single nesting level, and the API types where it does so; every
+// other call opens two.
 constexpr int kSingleLevelFunctionGroup = 0x63;
+constexpr int32_t kSingleLevelApiTypes[] = {kFunctionGroupApiType, kVisaApiType, 27};
 
 // The hidden parameter that carries a session's resource text.
 constexpr char kHiddenSessionPrefix[] = "dummyses";
 
 }  // namespace
 
+// The formatter comes from GetFormatterObject, a virtual call. During
+// construction that call reaches this class's own GetFormatterObject, never
+// a derived class's override: a derived record that wants another formatter
+// sets m_formatter in its own constructor.
 CVISACall::CVISACall()
     : CKOCall(), m_bufferList(nullptr), m_formatter(GetFormatterObject()), m_lookupParamIndex(-1) {}
 
@@ -57,8 +67,9 @@ CVisaFormat* CVISACall::GetFormatterObject() const {
 }
 
 int CVISACall::GetIncDecLevel(EKoVeskApiType apiType, int functionId) const {
-    const bool singleLevelApi =
-        apiType == kApiTypeTwo || apiType == kVisaApiType || apiType == kApiTypeTwentySeven;
+    const bool singleLevelApi = std::find(std::begin(kSingleLevelApiTypes),
+                                          std::end(kSingleLevelApiTypes),
+                                          apiType) != std::end(kSingleLevelApiTypes);
     const bool singleLevelFunction = ((functionId >> 8) & 0xFF) == kSingleLevelFunctionGroup;
     return singleLevelApi && singleLevelFunction ? 1 : 2;
 }
@@ -82,7 +93,9 @@ void CVISACall::incrementIndent(int steps) const {
 void CVISACall::ProcessLoggerInput(IKoVeskLoggerImpl* logger, bool& handled) {
     const auto apiType = static_cast<EKoVeskApiType>(logger->GetApiType());
     const int functionId = logger->GetFunctionId();
-    if (functionId == kApi2ClosingFunction && apiType == kApiTypeTwo) decrementIndent(2);
+    if (functionId == kTwoLevelClosingFunction && apiType == kFunctionGroupApiType) {
+        decrementIndent(2);
+    }
     CKOCall::ProcessLoggerInput(logger, handled);
     incrementIndent(GetIncDecLevel(apiType, functionId));
 }
@@ -92,7 +105,9 @@ void CVISACall::ProcessLoggerMatchingOutput(IKoVeskLoggerImpl* logger) {
     const int functionId = logger->GetFunctionId();
     decrementIndent(GetIncDecLevel(apiType, functionId));
     CKOCall::ProcessLoggerMatchingOutput(logger);
-    if (functionId == kApi2OpeningFunction && apiType == kApiTypeTwo) incrementIndent(2);
+    if (functionId == kTwoLevelOpeningFunction && apiType == kFunctionGroupApiType) {
+        incrementIndent(2);
+    }
 }
 
 void CVISACall::ProcessLoggerNonMatchingOutput(IKoVeskLoggerImpl* logger, bool& handled) {
@@ -100,7 +115,9 @@ void CVISACall::ProcessLoggerNonMatchingOutput(IKoVeskLoggerImpl* logger, bool& 
     const int functionId = logger->GetFunctionId();
     decrementIndent(GetIncDecLevel(apiType, functionId));
     CKOCall::ProcessLoggerNonMatchingOutput(logger, handled);
-    if (functionId == kApi2OpeningFunction && apiType == kApiTypeTwo) incrementIndent(2);
+    if (functionId == kTwoLevelOpeningFunction && apiType == kFunctionGroupApiType) {
+        incrementIndent(2);
+    }
 }
 
 const IKoVeskLogger* CVISACall::loggerOf(const tBufferInfo& buffer) const {

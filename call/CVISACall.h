@@ -48,11 +48,11 @@ public:
 
     // --- host-facing operations (IKoVeskCall) ------------------------------
 
-    // 4: closes two levels first for API type 2 function 0x104, passes the
-    // logger to the base, then opens GetIncDecLevel levels.
+    // 4: closes two levels first for function 0x104 of kFunctionGroupApiType,
+    // passes the logger to the base, then opens GetIncDecLevel levels.
     void ProcessLoggerInput(IKoVeskLoggerImpl* logger, bool& handled) override;
     // 5, 6: close GetIncDecLevel levels, pass to the base, then open two
-    // levels for API type 2 function 0x102.
+    // levels for function 0x102 of kFunctionGroupApiType.
     void ProcessLoggerMatchingOutput(IKoVeskLoggerImpl* logger) override;
     void ProcessLoggerNonMatchingOutput(IKoVeskLoggerImpl* logger, bool& handled) override;
     // 8: the base's title and pages, then the VISA pages that have content
@@ -80,19 +80,33 @@ public:
     void SetXmlCallStatus(CallTag& element) const override;
 
     // --- property pages (43 to 48), reached through the VeskVV_* entry points
+    // and, with eFormatUnquoted, by BuildXmlElement. Every list and text
+    // belongs to the caller; lists are emptied before they are filled.
 
+    // 43: the input page's rows: parameter names (with "&" or "*" in front
+    // where a pointer and its data pair up) and their values in `format`.
     virtual void SetPageInputParamData(std::vector<StringBase>& names,
                                        std::vector<StringBase>& values,
                                        eFormatSpecifier format) const;
+    // 44: the states of the input page's attribute and event help buttons.
     virtual void SetPageInputButtonData(eButtonState& attributeButton,
                                         eButtonState& eventButton) const;
+    // 45: the output page's rows: returned values whose data type differs
+    // from their input's. Needs both loggers.
     virtual void SetPageOutputParamData(std::vector<StringBase>& names,
                                         std::vector<StringBase>& values,
                                         eFormatSpecifier format) const;
+    // 46: the full status text and the host's description of it (emptied
+    // when the host has none); without a status, `value` is emptied and
+    // `description` left as it was.
     virtual void SetPageOutputRetvalData(StringBase& value, StringBase& description) const;
-    // An index outside the buffer list empties `heading` and `lines`.
+    // 47: the heading and the compact dump lines of the buffer at position
+    // `bufferIndex` of the list (as slot 48 names them); an index outside
+    // the list empties `heading` and `lines`.
     virtual void SetPageBufferParamData(int bufferIndex, StringBase& heading,
                                         std::vector<StringBase>& lines) const;
+    // 48: the names of the listed buffers, in list order, for the buffer
+    // page's choice.
     virtual void SetPageBufferBufferData(std::vector<StringBase>& names) const;
 
     // --- help (49, 50): the host's help at the topic, or message 43000 ------
@@ -102,10 +116,12 @@ public:
     // --- policy and rendering (51 to 55) -------------------------------------
 
     // Indent steps a call opens on input and closes on output: 1 for API
-    // types 2, 3 and 27 with bits 8..15 of the function id equal to 0x63,
-    // else 2.
+    // types 2 (kFunctionGroupApiType), 3 (VISA) and 27 with bits 8..15 of
+    // the function id equal to 0x63, else 2.
     virtual int GetIncDecLevel(EKoVeskApiType apiType, int functionId) const;
-    // The process-wide formatter (not owned).
+    // The process-wide formatter (not owned). The constructor calls it to set
+    // m_formatter, and there it always reaches this version: an override
+    // takes effect only where it is called later.
     virtual CVisaFormat* GetFormatterObject() const;
     // The returned status rendered short (status column) or full; empty
     // when the call has not returned or names no status parameter.

@@ -1,4 +1,5 @@
 // The one-line call description and the list columns.
+#include <algorithm>
 #include <cstring>
 
 #include "call/CVISACall.h"
@@ -14,11 +15,12 @@ constexpr char kClosing[] = ")";
 // Ends a line whose remaining arguments did not fit.
 constexpr char kCutEnding[] = "...)";
 
-// Composes "<function> (<arg>, <arg>, ...)" in the 1024-character working
+// Composes "<function> (<arg>, <arg>)" in the 1024-character working
 // buffer. Each argument is rendered into its own scratch buffer and kept
-// only when it fits whole; once one does not, the line ends with "...)"
-// after a separator ("f (a, b, ...)"), so a cut never looks like part of
-// an argument. Room for that ending is always kept.
+// only when it fits whole. A line that fits the buffer with its ")" and
+// terminator is shown whole. A line that does not is cut after the last
+// whole argument that leaves room for ", ...)", and ends so ("f (a, b,
+// ...)"); a cut never looks like part of an argument.
 class DescriptionLine {
 public:
     explicit DescriptionLine(const char* functionName)
@@ -27,6 +29,9 @@ public:
         if (functionName) m_line.append(functionName);
         m_line.append(" (");
         if (m_line.truncated()) m_cut = true;
+        // A function name that passes kCutLimit is cut there in a cut line.
+        m_cutLength = std::min(m_line.length(), kCutLimit);
+        m_pastCutLimit = m_line.length() > kCutLimit;
     }
 
     // Where the formatter writes the next argument (kValueBufferSize chars).
@@ -40,19 +45,22 @@ public:
     void separate() { add(kSeparator, sizeof kSeparator - 1); }
 
     StringBase finish() {
-        BoundedText whole(m_buffer, kDescriptionBufferSize, m_line.length());
-        if (m_cut) {
-            if (!endsWith(" (") && !endsWith(kSeparator)) whole.append(kSeparator);
-            whole.append(kCutEnding);
-        } else {
+        if (!m_cut) {
+            BoundedText whole(m_buffer, kDescriptionBufferSize, m_line.length());
             whole.append(kClosing);
+            return StringBase(m_buffer, static_cast<uint32_t>(whole.length()));
         }
-        return StringBase(m_buffer, static_cast<uint32_t>(whole.length()));
+        BoundedText cut(m_buffer, kDescriptionBufferSize, m_cutLength);
+        if (!endsAtCutWith(" (") && !endsAtCutWith(kSeparator)) cut.append(kSeparator);
+        cut.append(kCutEnding);
+        return StringBase(m_buffer, static_cast<uint32_t>(cut.length()));
     }
 
 private:
-    // Everything but a separator and the cut ending.
-    static constexpr size_t kContentLimit =
+    // Everything but the closing ")".
+    static constexpr size_t kContentLimit = kDescriptionBufferSize - 1 - (sizeof kClosing - 1);
+    // Where a cut line may end: it still takes a separator and the cut ending.
+    static constexpr size_t kCutLimit =
         kDescriptionBufferSize - 1 - (sizeof kSeparator - 1) - (sizeof kCutEnding - 1);
 
     void add(const char* text, size_t length) {
@@ -62,17 +70,25 @@ private:
             return;
         }
         m_line.append(text, length);
+        // A cut line ends before the first piece that passed kCutLimit.
+        if (m_pastCutLimit) return;
+        if (m_line.length() > kCutLimit) {
+            m_pastCutLimit = true;
+        } else {
+            m_cutLength = m_line.length();
+        }
     }
 
-    bool endsWith(const char* suffix) const {
+    bool endsAtCutWith(const char* suffix) const {
         const size_t n = std::strlen(suffix);
-        return m_line.length() >= n &&
-               std::memcmp(m_buffer + m_line.length() - n, suffix, n) == 0;
+        return m_cutLength >= n && std::memcmp(m_buffer + m_cutLength - n, suffix, n) == 0;
     }
 
     char m_buffer[kDescriptionBufferSize];
     BoundedText m_line;
-    bool m_cut = false;
+    bool m_cut = false;           // the whole line does not fit
+    size_t m_cutLength = 0;       // where the line ends if it is cut
+    bool m_pastCutLimit = false;  // m_cutLength is final
     char m_piece[kValueBufferSize];
 };
 
@@ -99,10 +115,10 @@ void CVISACall::FormatCallDescriptionInput() {
                 ++i;
                 continue;
             }
-            const char* name = ParamName(input, i);
-            const char* nextName = ParamName(input, i + 1);
+            const char* name = paramName(input, i);
+            const char* nextName = paramName(input, i + 1);
             if (IsMatchingBufferName(name, nextName)) {
-                if (ParamType(input, i) == ParamType(input, i + 1)) {
+                if (paramType(input, i) == paramType(input, i + 1)) {
                     AddBufferToList(nextName, eLogDataInput, i + 1);
                     writeArray(i + 1);
                 } else {
@@ -151,11 +167,11 @@ void CVISACall::FormatCallDescriptionOutput() {
         if (shownAny) line.separate();
         shownAny = true;
 
-        const char* name = ParamName(input, i);
-        const char* outputName = ParamName(output, j);
+        const char* name = paramName(input, i);
+        const char* outputName = paramName(output, j);
         if (IsMatchingBufferName(name, outputName)) {
             // The returned value of parameter i (or what it points to).
-            if (ParamType(input, i) == ParamType(output, j)) {
+            if (paramType(input, i) == paramType(output, j)) {
                 AddBufferToList(outputName, eLogDataOutput, j);
                 writeArray(output, j);
             } else {
@@ -166,9 +182,9 @@ void CVISACall::FormatCallDescriptionOutput() {
             continue;
         }
         if (i < count - 1) {
-            const char* nextName = ParamName(input, i + 1);
+            const char* nextName = paramName(input, i + 1);
             if (IsMatchingBufferName(name, nextName)) {
-                if (ParamType(input, i) == ParamType(input, i + 1)) {
+                if (paramType(input, i) == paramType(input, i + 1)) {
                     if (!IsBufferInList(nextName)) AddBufferToList(nextName, eLogDataInput, i + 1);
                     writeArray(input, i + 1);
                 } else {

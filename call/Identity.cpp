@@ -2,13 +2,15 @@
 // on that event or attribute.
 #include "call/CVISACall.h"
 #include "call/RecordLimits.h"
-#include "host/VeskServices.h"
+#include "host/CHelpLauncher.h"
+#include "host/CVeskApiInfo.h"
+#include "host/CVeskUtility.h"
 
 namespace nKoVeskLog210 {
 namespace {
 
 // True when the input logger has a parameter of `typeCode`.
-bool HasParameterOfType(const IKoVeskLogger* logger, int typeCode) {
+bool hasParameterOfType(const IKoVeskLogger* logger, int typeCode) {
     if (!logger) return false;
     const int count = logger->GetParamCount();
     for (int i = 0; i < count; ++i) {
@@ -53,13 +55,13 @@ const char* CVISACall::GetAttributeName(char* buffer, unsigned size) const {
 }
 
 bool CVISACall::IsKnownVisaEvent() const {
-    if (!HasParameterOfType(GetInputLogger(), kEventTypeCode)) return false;
+    if (!hasParameterOfType(GetInputLogger(), kEventTypeCode)) return false;
     char name[kValueBufferSize];
     return GetEventName(name, sizeof name) != nullptr;
 }
 
 bool CVISACall::IsKnownVisaAttribute() const {
-    if (!HasParameterOfType(GetInputLogger(), kAttributeTypeCode)) return false;
+    if (!hasParameterOfType(GetInputLogger(), kAttributeTypeCode)) return false;
     char name[kValueBufferSize];
     return GetAttributeName(name, sizeof name) != nullptr;
 }
@@ -68,7 +70,7 @@ namespace {
 
 // Opens the help file of the call's API at `topic`, or tells the user that
 // there is no help for this item.
-void OpenHelpTopic(const IKoVeskLogger* input, const char* topic) {
+void openHelpTopic(const IKoVeskLogger* input, const char* topic) {
     const auto apiType = static_cast<EKoVeskApiType>(input ? input->GetApiType() : 0);
     const StringBase& helpFile = CVeskApiInfo::GetVeskApiInfo(apiType)->helpFilePath;
     if (!helpFile.empty() && topic) {
@@ -83,13 +85,13 @@ void OpenHelpTopic(const IKoVeskLogger* input, const char* topic) {
 void CVISACall::OpenEventHelp() const {
     const IKoVeskLogger* input = GetInputLogger();
     char name[kValueBufferSize];
-    OpenHelpTopic(input, GetEventName(name, sizeof name));
+    openHelpTopic(input, GetEventName(name, sizeof name));
 }
 
 void CVISACall::OpenAttributeHelp() const {
     const IKoVeskLogger* input = GetInputLogger();
     char name[kValueBufferSize];
-    OpenHelpTopic(input, GetAttributeName(name, sizeof name));
+    openHelpTopic(input, GetAttributeName(name, sizeof name));
 }
 
 }  // namespace nKoVeskLog210

@@ -8,14 +8,14 @@
 namespace nKoVeskLog210 {
 
 // The parameter's name, or null when the logger gives none.
-inline const char* ParamName(const IKoVeskLogger* logger, int index) {
+inline const char* paramName(const IKoVeskLogger* logger, int index) {
     const char* name = nullptr;  // stays null when the logger has no name
     if (logger) logger->GetParamName(index, &name);
     return name;
 }
 
 // The parameter's data type code (0 without a logger).
-inline int ParamType(const IKoVeskLogger* logger, int index) {
+inline int paramType(const IKoVeskLogger* logger, int index) {
     int type = 0;
     if (logger) logger->GetParamType(index, &type);
     return type;

@@ -9,7 +9,8 @@
 #include "call/CVISACall.h"
 #include "call/LoggerReads.h"
 #include "call/RecordLimits.h"
-#include "host/VeskServices.h"
+#include "host/CVeskApiInfo.h"
+#include "host/CVeskUtility.h"
 
 namespace nKoVeskLog210 {
 namespace {
@@ -24,24 +25,24 @@ constexpr uint32_t kStatusCodeDigits = 8;
 // The row-name prefixes: "&" for a parameter whose value another row or the
 // output page shows, "*" for the value a previous parameter points to.
 // Built once, on first use.
-const StringBase& ReferencePrefix() {
+const StringBase& referencePrefix() {
     static const StringBase prefix("&");
     return prefix;
 }
 
-const StringBase& PointeePrefix() {
+const StringBase& pointeePrefix() {
     static const StringBase prefix("*");
     return prefix;
 }
 
-bool HasName(const char* name) { return name && name[0] != '\0'; }
+bool hasName(const char* name) { return name && name[0] != '\0'; }
 
 // Fills `lines` with `count` empty strings for the dump to assign. All but
 // the first are moved-from strings: they own no buffer yet and behave as
 // empty strings, so each dump line allocates once, on its assignment, where
 // a default-constructed line would allocate an empty buffer first and free
 // it again. A page dump runs to millions of lines.
-void FillWithEmptyLines(std::vector<StringBase>& lines, size_t count) {
+void fillWithEmptyLines(std::vector<StringBase>& lines, size_t count) {
     lines.reserve(count);
     StringBase empty;
     for (size_t i = 0; i < count; ++i) lines.push_back(std::move(empty));
@@ -49,13 +50,13 @@ void FillWithEmptyLines(std::vector<StringBase>& lines, size_t count) {
 
 // Every string handed to the host owns a buffer: lines the dump left empty
 // get one of their own.
-void GiveEmptyLinesABuffer(std::vector<StringBase>& lines) {
+void giveEmptyLinesABuffer(std::vector<StringBase>& lines) {
     for (StringBase& line : lines) {
         if (line.capacity() == 0) line = StringBase();
     }
 }
 
-StringBase PagePath(const char* relative) {
+StringBase pagePath(const char* relative) {
     return CVeskUtility::FullVeskFilePathname(relative, CVeskUtility::eVeskFilePropertyPages);
 }
 
@@ -66,9 +67,9 @@ void CVISACall::ShowProperties(StringBase& title, std::vector<StringBase>& pages
     const IKoVeskLogger* input = GetInputLogger();
     const IKoVeskLogger* output = GetOutputLogger();
     const bool inputIdentified = input && input->GetFunctionId() != -1;
-    if (inputIdentified && input->GetParamCount() > 0) pages.push_back(PagePath(kInputPage));
-    if (output && output->GetParamCount() > 0) pages.push_back(PagePath(kOutputPage));
-    if (GetBufferListSize() > 0) pages.push_back(PagePath(kBufferPage));
+    if (inputIdentified && input->GetParamCount() > 0) pages.push_back(pagePath(kInputPage));
+    if (output && output->GetParamCount() > 0) pages.push_back(pagePath(kOutputPage));
+    if (GetBufferListSize() > 0) pages.push_back(pagePath(kBufferPage));
     if (inputIdentified) {
         title.append(": ");
         title.append(input->GetFunctionName());
@@ -88,8 +89,8 @@ void CVISACall::SetPageInputParamData(std::vector<StringBase>& names,
 
     for (int i = 0; i < count; ++i) {
         if (IgnoreParameter(input, i, nullptr)) continue;
-        const char* name = ParamName(input, i);
-        if (!HasName(name)) continue;
+        const char* name = paramName(input, i);
+        if (!hasName(name)) continue;
 
         char value[kValueBufferSize] = "";
         m_formatter->FormatCallArgScalar(input, i, value, format, nullptr, nullptr);
@@ -99,7 +100,7 @@ void CVISACall::SetPageInputParamData(std::vector<StringBase>& names,
         bool outputMatch = false;
         bool previousMatch = false;
         if (i < count - 1) {
-            const char* nextName = ParamName(input, i + 1);
+            const char* nextName = paramName(input, i + 1);
             nextMatch = IsMatchingBufferName(name, nextName);
             // A listed buffer is shown on the buffer page, not as a row.
             skipNext = nextMatch && IsBufferInList(nextName);
@@ -107,15 +108,15 @@ void CVISACall::SetPageInputParamData(std::vector<StringBase>& names,
         if (!nextMatch) {
             for (int j = 0; j < outputCount && !outputMatch; ++j) {
                 if (IgnoreParameter(output, j, nullptr)) continue;
-                outputMatch = IsMatchingBufferName(name, ParamName(output, j));
+                outputMatch = IsMatchingBufferName(name, paramName(output, j));
             }
-            previousMatch = i > 0 && IsMatchingBufferName(name, ParamName(input, i - 1));
+            previousMatch = i > 0 && IsMatchingBufferName(name, paramName(input, i - 1));
         }
 
         if ((nextMatch || outputMatch) && name[0] != '&') {
-            names.push_back(ReferencePrefix() + name);
+            names.push_back(referencePrefix() + name);
         } else if (previousMatch && name[0] != '*') {
-            names.push_back(PointeePrefix() + name);
+            names.push_back(pointeePrefix() + name);
         } else {
             names.emplace_back(name);
         }
@@ -151,13 +152,13 @@ void CVISACall::SetPageOutputParamData(std::vector<StringBase>& names,
 
     for (int j = 0; j < count; ++j) {
         if (j == statusIndex || IgnoreParameter(output, j, nullptr)) continue;
-        const char* name = ParamName(output, j);
-        if (!HasName(name)) continue;
+        const char* name = paramName(output, j);
+        if (!hasName(name)) continue;
         // Only a returned value whose input counterpart has another data
         // type is worth a row: the same type shows on the input page.
         for (int k = 0; k < inputCount; ++k) {
-            if (!IsMatchingBufferName(ParamName(input, k), name)) continue;
-            if (ParamType(input, k) == ParamType(output, j)) break;
+            if (!IsMatchingBufferName(paramName(input, k), name)) continue;
+            if (paramType(input, k) == paramType(output, j)) break;
             char value[kValueBufferSize] = "";
             m_formatter->FormatCallArgScalar(output, j, value, format, nullptr, nullptr);
             names.emplace_back(name);
@@ -174,7 +175,7 @@ void CVISACall::SetPageOutputRetvalData(StringBase& value, StringBase& descripti
     const auto apiType = static_cast<EKoVeskApiType>(output->GetApiType());
 
     StringBase code;
-    if (apiType == kApiTypeTwo) {
+    if (apiType == kFunctionGroupApiType) {
         // The function's group and the status number, four hex digits each;
         // a number outside 0..0xFFFF keeps its low 16 bits so that the
         // code stays eight characters long.
@@ -217,9 +218,9 @@ void CVISACall::SetPageBufferParamData(int bufferIndex, StringBase& heading,
     }
     const int dataLines = dumpLineCount(*buffer, true);
     lines.clear();
-    FillWithEmptyLines(lines, static_cast<size_t>(std::max(dataLines, 1)));
+    fillWithEmptyLines(lines, static_cast<size_t>(std::max(dataLines, 1)));
     FormatDataList(lines.data(), heading, *buffer, true, -1);
-    GiveEmptyLinesABuffer(lines);
+    giveEmptyLinesABuffer(lines);
 }
 
 }  // namespace nKoVeskLog210

@@ -7,7 +7,8 @@
 #include "call/CVISACall.h"
 #include "call/RecordLimits.h"
 #include "format/NumberText.h"
-#include "host/VeskServices.h"
+#include "host/CAppSettings.h"
+#include "host/CVeskUtility.h"
 
 namespace nKoVeskLog210 {
 namespace {
@@ -21,7 +22,7 @@ constexpr char kOffsetEnd[] = ":  ";
 // Writes the element offset prefix "%08lX:  " (terminated) at the start of
 // `line`. Runs once per dump line: the digits come from a table, not from
 // printf.
-void WriteOffsetPrefix(char* line, int64_t offset) {
+void writeOffsetPrefix(char* line, int64_t offset) {
     const auto value = static_cast<uint64_t>(offset);
     if (value <= 0xFFFFFFFFu) {
         // Every offset of a buffer the logger can hold: eight digits, and
@@ -72,6 +73,88 @@ private:
     char m_buffers[2][kDumpLineSize];
     int m_current = 0;
     StringBase* m_pending = nullptr;
+};
+
+// What the logger holds of the value to dump.
+struct tDumpedValue {
+    int size = 0;  // captured bytes
+    int type = 0;  // data type code
+    const unsigned char* data = nullptr;
+    bool partial = false;  // the captured bytes are only head and tail
+    int elementSize = 0;
+};
+
+tDumpedValue readDumpedValue(const IKoVeskLogger& logger, int param) {
+    tDumpedValue value;
+    logger.GetParamSize(param, &value.size);
+    if (value.size <= 0) return value;
+    const char* bytes = nullptr;
+    logger.GetParamType(param, &value.type);
+    logger.GetParamBuffer(param, &bytes, value.size);
+    logger.GetParamTruncated(param, &value.partial);
+    logger.GetParamElementSize(param, &value.elementSize);
+    value.data = reinterpret_cast<const unsigned char*>(bytes);
+    return value;
+}
+
+// The byte count of the whole value: the logger's full size, or the
+// captured size when it recorded none.
+int realSizeOf(const IKoVeskLogger& logger, int param, int capturedSize) {
+    int realSize = 0;
+    logger.GetParamFullSize(param, &realSize);
+    return realSize == 0 ? capturedSize : realSize;
+}
+
+// Walks a dump line by line: where the next line starts (byte position and
+// element offset), how many bytes and elements the last line showed, and
+// the writer that composes each line.
+class DumpCursor {
+public:
+    DumpCursor(const CVisaGenericFormat& formatter, const tDumpedValue& value, int bytesPerLine)
+        : m_formatter(formatter), m_value(value), m_bytesPerLine(bytesPerLine) {}
+
+    // Composes the line at the cursor, showing at most `remaining` bytes,
+    // for `target`.
+    void writeLine(StringBase& target, int remaining) {
+        char* line = m_writer.line();
+        writeOffsetPrefix(line, m_offset);
+        m_formatter.FormatDataLine(m_value.type, m_value.elementSize,
+                                   m_value.data ? m_value.data + m_position : nullptr, line,
+                                   remaining, m_bytesPerLine, m_used, m_elements, nullptr);
+        m_writer.emit(target);
+    }
+
+    // Moves past the slice the last line showed.
+    void advance() {
+        m_position += m_used;
+        m_offset += m_elements;
+    }
+
+    // Moves to the last `linesLeft` lines of the captured bytes; their
+    // offsets count back from the end of the whole value of `realSize`
+    // bytes, not from the captured ones.
+    void jumpToTail(int realSize, int linesLeft) {
+        m_position = m_value.size - m_used * linesLeft;
+        m_offset = static_cast<int64_t>(realSize / (m_used / m_elements)) -
+                   static_cast<int64_t>(m_elements) * linesLeft;
+    }
+
+    // The formatter showed at least one element on the last line.
+    bool showedElements() const { return m_used != 0 && m_elements != 0; }
+    int bytesUsed() const { return m_used; }
+    int position() const { return m_position; }
+    // Copies the last line composed into its string.
+    void flush() { m_writer.flush(); }
+
+private:
+    const CVisaGenericFormat& m_formatter;
+    const tDumpedValue& m_value;
+    const int m_bytesPerLine;
+    int m_position = 0;
+    int64_t m_offset = 0;
+    int m_used = 0;
+    int m_elements = 0;
+    DumpLineWriter m_writer;
 };
 
 }  // namespace
@@ -142,93 +225,62 @@ void CVISACall::FormatDataList(StringBase* lines, StringBase& heading, const tBu
     const IKoVeskLogger* logger = loggerOf(buffer);
     if (!logger || maxLines == 0 || maxLines < -1) return;
     const int param = buffer.paramIndex;
-
-    int size = 0;
-    logger->GetParamSize(param, &size);
-    if (size <= 0) {
+    const tDumpedValue value = readDumpedValue(*logger, param);
+    if (value.size <= 0) {
         lines[0] = kEmptyDumpLine;
         return;
     }
 
-    int type = 0;
-    const char* bytes = nullptr;
-    bool partial = false;
-    int elementSize = 0;
-    logger->GetParamType(param, &type);
-    logger->GetParamBuffer(param, &bytes, size);
-    logger->GetParamTruncated(param, &partial);
-    logger->GetParamElementSize(param, &elementSize);
+    // Limits: the layout's separator, bytes per line and head lines, and the
+    // lines the caller has room for: what it said, or what the page
+    // allocated from the line count. A last partial slice can need one line
+    // more than counted (6 bytes of 32-bit elements); it is dropped.
     StringBase separator;
     int bytesPerLine = 0;
     int headLines = 0;
     m_formatter->GetFormatLimits(compact, logger, param, separator, bytesPerLine, headLines);
-    int realSize = 0;
-    logger->GetParamFullSize(param, &realSize);
-    if (realSize == 0) realSize = size;
-
+    const int realSize = realSizeOf(*logger, param, value.size);
     const int dataLines = dumpLineCount(buffer, compact);
-    // The lines the caller has room for: what it said, or what the page
-    // allocated from the line count. A last partial slice can need one
-    // line more than counted (6 bytes of 32-bit elements); it is dropped.
     const int room = maxLines == -1 ? std::max(dataLines, 1) : maxLines;
-    const auto data = reinterpret_cast<const unsigned char*>(bytes);
 
-    DumpLineWriter writer;
-    int used = 0;
-    int elements = 0;
-    const auto composeLine = [&](int64_t offset, int position, int remaining) {
-        char* line = writer.line();
-        WriteOffsetPrefix(line, offset);
-        m_formatter->FormatDataLine(type, elementSize, data ? data + position : nullptr, line,
-                                    remaining, bytesPerLine, used, elements, nullptr);
-    };
-
-    composeLine(0, 0, size);
-    writer.emit(lines[0]);
-    writer.flush();
-    if (used == 0 || elements == 0) {
+    // Lines: the first tells how many bytes every full line shows.
+    DumpCursor cursor(*m_formatter, value, bytesPerLine);
+    cursor.writeLine(lines[0], value.size);
+    cursor.flush();
+    if (!cursor.showedElements()) {
         lines[0] = "";
         return;
     }
-
-    int fullLines = size / used;
-    const int rest = size % used;
-    int restLines = rest;
+    int fullLines = value.size / cursor.bytesUsed();
+    const int restBytes = value.size % cursor.bytesUsed();
+    bool shortened = value.partial;
+    bool restShown = restBytes > 0;
     if (maxLines != -1 && maxLines < dataLines) {
+        // More lines than room: the head, the separator and the tail.
         fullLines = maxLines - 1;
-        restLines = 0;
-        partial = true;
+        restShown = false;
+        shortened = true;
         headLines = (maxLines - 1) / 2;
     }
-    heading = CVeskUtility::LoadString(partial ? kTextBufferContentsShort : kTextBufferContents);
+    heading = CVeskUtility::LoadString(shortened ? kTextBufferContentsShort : kTextBufferContents);
 
-    int position = 0;
-    int64_t offset = 0;
     int next = 1;
-    bool jumped = false;
     for (int j = 1; j < fullLines && next < room; ++j) {
-        position += used;
-        offset += elements;
-        if (partial && j == headLines) {
-            // Skip to the tail: the remaining lines show the last bytes of
-            // the capture, their offsets counted from the end of the value.
+        cursor.advance();
+        if (shortened && j == headLines) {
+            // The separator, then the tail instead of the lines between.
             lines[next++] = separator;
             if (next >= room) break;
-            position = size - used * (fullLines - j);
-            offset = static_cast<int64_t>(realSize / (used / elements)) -
-                     static_cast<int64_t>(elements) * (fullLines - j);
-            jumped = true;
+            cursor.jumpToTail(realSize, fullLines - j);
+            restShown = false;
         }
-        composeLine(offset, position, size - position);
-        writer.emit(lines[next++]);
+        cursor.writeLine(lines[next++], value.size - cursor.position());
     }
-    if (restLines > 0 && !jumped && next < room) {
-        position += used;
-        offset += elements;
-        composeLine(offset, position, rest);
-        writer.emit(lines[next]);
+    if (restShown && next < room) {
+        cursor.advance();
+        cursor.writeLine(lines[next], restBytes);
     }
-    writer.flush();
+    cursor.flush();
 }
 
 }  // namespace nKoVeskLog210

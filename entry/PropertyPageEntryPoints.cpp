@@ -9,7 +9,8 @@
 
 #include "call/CVISACall.h"
 #include "entry/VeskEntryPoints.h"
-#include "host/VeskServices.h"
+#include "host/CVeskUtility.h"
+#include "host/CurrentPropertyCall.h"
 
 using nKoVeskLog210::CVISACall;
 using nKoVeskLog210::eFormatFull;
@@ -17,16 +18,16 @@ using nKoVeskLog210::eFormatFull;
 namespace {
 
 // The VISA record whose property pages are open, or null.
-CVISACall* CurrentVisaCall() {
+CVISACall* currentVisaCall() {
     return dynamic_cast<CVISACall*>(VeskClasses_ListCtrl_GetCurrentPropertyCall());
 }
 
 // Runs `body` with the current VISA record, if there is one; swallows every
 // exception, since the caller is the runtime's C interface.
 template <class Body>
-void WithCurrentVisaCall(Body body) noexcept {
+void withCurrentVisaCall(Body body) noexcept {
     try {
-        if (CVISACall* call = CurrentVisaCall()) body(*call);
+        if (CVISACall* call = currentVisaCall()) body(*call);
     } catch (...) {
     }
 }
@@ -36,7 +37,7 @@ void WithCurrentVisaCall(Body body) noexcept {
 extern "C" {
 
 void VeskVV_Input_GetParamData(HStrArray** names, HStrArray** values) {
-    WithCurrentVisaCall([&](const CVISACall& call) {
+    withCurrentVisaCall([&](const CVISACall& call) {
         std::vector<StringBase> rowNames;
         std::vector<StringBase> rowValues;
         call.SetPageInputParamData(rowNames, rowValues, eFormatFull);
@@ -46,7 +47,7 @@ void VeskVV_Input_GetParamData(HStrArray** names, HStrArray** values) {
 }
 
 void VeskVV_Input_GetButtonData(int32_t* attributeButton, int32_t* eventButton) {
-    WithCurrentVisaCall([&](const CVISACall& call) {
+    withCurrentVisaCall([&](const CVISACall& call) {
         CVISACall::eButtonState attribute = CVISACall::eButtonNone;
         CVISACall::eButtonState event = CVISACall::eButtonNone;
         call.SetPageInputButtonData(attribute, event);
@@ -56,15 +57,15 @@ void VeskVV_Input_GetButtonData(int32_t* attributeButton, int32_t* eventButton) 
 }
 
 void VeskVV_Input_OnHelpEvent() {
-    WithCurrentVisaCall([](const CVISACall& call) { call.OpenEventHelp(); });
+    withCurrentVisaCall([](const CVISACall& call) { call.OpenEventHelp(); });
 }
 
 void VeskVV_Input_OnHelpAttr() {
-    WithCurrentVisaCall([](const CVISACall& call) { call.OpenAttributeHelp(); });
+    withCurrentVisaCall([](const CVISACall& call) { call.OpenAttributeHelp(); });
 }
 
 void VeskVV_Output_GetParamData(HStrArray** names, HStrArray** values) {
-    WithCurrentVisaCall([&](const CVISACall& call) {
+    withCurrentVisaCall([&](const CVISACall& call) {
         std::vector<StringBase> rowNames;
         std::vector<StringBase> rowValues;
         call.SetPageOutputParamData(rowNames, rowValues, eFormatFull);
@@ -74,7 +75,7 @@ void VeskVV_Output_GetParamData(HStrArray** names, HStrArray** values) {
 }
 
 void VeskVV_Output_GetRetvalData(HStr** value, HStr** description) {
-    WithCurrentVisaCall([&](const CVISACall& call) {
+    withCurrentVisaCall([&](const CVISACall& call) {
         StringBase returnValue;
         StringBase text;
         call.SetPageOutputRetvalData(returnValue, text);
@@ -84,7 +85,7 @@ void VeskVV_Output_GetRetvalData(HStr** value, HStr** description) {
 }
 
 void VeskVV_Buffer_GetParamData(int32_t bufferIndex, HStr** heading, HStrArray** lines) {
-    WithCurrentVisaCall([&](const CVISACall& call) {
+    withCurrentVisaCall([&](const CVISACall& call) {
         StringBase dumpHeading;
         std::vector<StringBase> dumpLines;
         call.SetPageBufferParamData(bufferIndex, dumpHeading, dumpLines);
@@ -94,7 +95,7 @@ void VeskVV_Buffer_GetParamData(int32_t bufferIndex, HStr** heading, HStrArray**
 }
 
 void VeskVV_Buffer_GetBufferData(HStrArray** names) {
-    WithCurrentVisaCall([&](const CVISACall& call) {
+    withCurrentVisaCall([&](const CVISACall& call) {
         std::vector<StringBase> bufferNames;
         call.SetPageBufferBufferData(bufferNames);
         CVeskUtility::StringToPlexa(bufferNames, names);

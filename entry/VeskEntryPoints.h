@@ -1,10 +1,24 @@
 // The plug-in's exported C functions: the record factory and the entry
 // points through which the host's property pages pull their data.
 //
-// Every page entry point is a firewall: no exception leaves it. The page entry
-// points find the record whose pages are open (the host's current property
-// call); when there is none, or it is not a VISA record, or the record
-// throws, they return without touching their arguments.
+// Why the page entry points take no record: the property pages are files of
+// the host's graphical runtime, which call the plug-in by name and pass only
+// their own data handles. A page knows no call record; the host knows which
+// call's pages are open. So each entry point asks the host for that call
+// (VeskClasses_ListCtrl_GetCurrentPropertyCall) and shows it only when it is
+// one of this plug-in's records (a dynamic_cast to CVISACall; the pages of
+// another API family's call are left alone).
+//
+// Threads: a page entry point may be called on any host thread (the
+// runtime's pages call it on the thread that shows them), but the record it
+// finds is then used by that thread: the host must not render, change or
+// destroy that record on another thread, nor open another call's pages,
+// until the entry point returns. The entry points themselves keep no state.
+//
+// Every page entry point is a firewall: no exception leaves it. When there
+// is no current call, or it is not a VISA record, or the record throws,
+// it returns without touching its arguments. Handles are the runtime's and
+// stay the caller's; they are filled only through CVeskUtility::StringToPlexa.
 #pragma once
 
 #include <cstdint>
@@ -16,23 +30,33 @@
 extern "C" {
 
 // A new, empty VISA call record, owned by the caller (deleted through the
-// virtual destructor). The one entry point that lets an exception through:
-// when the record cannot be made, std::bad_alloc reaches the host.
+// virtual destructor). Any host thread may make records. The one entry
+// point that lets an exception through: when the record cannot be made,
+// std::bad_alloc reaches the host.
 KOVV_API IKoVeskCall* VeskNewCall();
 
-// Input page: the parameter rows (names, values).
+// Input page: the parameter rows, names into `names` and full values into
+// `values` (SetPageInputParamData).
 KOVV_API void VeskVV_Input_GetParamData(HStrArray** names, HStrArray** values);
-// Input page: the attribute and event help-button states (eButtonState).
+// Input page: the attribute and event help-button states (eButtonState
+// values), written through the two pointers after both are known; a null
+// pointer is skipped.
 KOVV_API void VeskVV_Input_GetButtonData(int32_t* attributeButton, int32_t* eventButton);
-// Input page: help on the call's event type / attribute.
+// Input page: help on the call's event type / attribute (OpenEventHelp,
+// OpenAttributeHelp): the host's help at the name, or its message 43000.
 KOVV_API void VeskVV_Input_OnHelpEvent();
 KOVV_API void VeskVV_Input_OnHelpAttr();
-// Output page: the parameter rows, then the return value and its description.
+// Output page: the rows of returned values (SetPageOutputParamData).
 KOVV_API void VeskVV_Output_GetParamData(HStrArray** names, HStrArray** values);
+// Output page: the full status text and its description
+// (SetPageOutputRetvalData).
 KOVV_API void VeskVV_Output_GetRetvalData(HStr** value, HStr** description);
-// Buffer page: the dump of buffer `bufferIndex` (heading, lines) and the
-// names of all buffers.
+// Buffer page: the dump of the buffer at position `bufferIndex` of the
+// names VeskVV_Buffer_GetBufferData gave, heading and lines
+// (SetPageBufferParamData).
 KOVV_API void VeskVV_Buffer_GetParamData(int32_t bufferIndex, HStr** heading,
                                          HStrArray** lines);
+// Buffer page: the names of all buffers, for its choice list
+// (SetPageBufferBufferData).
 KOVV_API void VeskVV_Buffer_GetBufferData(HStrArray** names);
 }

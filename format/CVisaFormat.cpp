@@ -7,6 +7,7 @@
 #include "format/BoundedText.h"
 #include "format/NumberText.h"
 #include "format/TextPieces.h"
+#include "host/CKOVeskLocalization.h"
 
 namespace nKoVeskLog210 {
 namespace {

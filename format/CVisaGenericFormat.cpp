@@ -9,6 +9,9 @@
 #include <exception>
 
 #include "format/NameIndex.h"
+#include "host/CKOVeskLocalization.h"
+#include "host/CKOVeskRegistry.h"
+#include "host/CVeskApiInfo.h"
 
 namespace nKoVeskLog210 {
 namespace {

@@ -18,7 +18,7 @@
 #include "format/FormatTypes.h"
 #include "host/IKoVeskCall.h"
 #include "host/IKoVeskLogger.h"
-#include "host/VeskServices.h"
+#include "host/CKOVeskLocalization.h"
 #include "ko/zel/StringBase.h"
 
 namespace nKoVeskLog210 {

@@ -25,10 +25,13 @@ inline constexpr uint32_t kArgumentTextSize = 1024;
 // ASCII column); FormatDataLine never writes past it.
 inline constexpr uint32_t kDumpLineSize = 128;
 
-// The VISA API type, and API type 2, whose calls nest and whose status
-// codes are numbered per function group.
+// The VISA API type.
 inline constexpr int32_t kVisaApiType = 3;
-inline constexpr int32_t kApiTypeTwo = 2;
+// The API type whose calls are grouped by function: bits 8..15 of a
+// function identifier name its group, status codes are numbered per group,
+// and two of its functions open and close two nesting levels around the
+// calls between them.
+inline constexpr int32_t kFunctionGroupApiType = 2;
 
 // Data type codes that both the formatter and the call record act on.
 inline constexpr int kEventTypeCode = 27;

@@ -4,7 +4,8 @@
 #include <cwchar>
 #include <string>
 
-#include "host/VeskServices.h"
+#include "host/CVeskApiInfo.h"
+#include "host/HostSideServices.h"
 
 namespace kovesk_fuzz {
 namespace {
@@ -66,8 +67,8 @@ int TypeCode(FuzzInput& input) {
 
 void SetUpHostOnce() {
     static const bool done = [] {
-        CKOVeskRegistry::SetApiValue(eKoVeskApiVisa, StringBase("StatusPrefix"),
-                                     StringBase("VISA"));
+        nKoVeskHost::SetApiValue(eKoVeskApiVisa, StringBase("StatusPrefix"),
+                                 StringBase("VISA"));
         return true;
     }();
     static_cast<void>(done);
@@ -112,7 +113,7 @@ void ReadLogger(FuzzInput& input, CKOVeskMemoryLogger& logger) {
 }
 
 void ReadHostNames(FuzzInput& input, int apiType) {
-    CVeskApiInfo::ResetAll();
+    nKoVeskHost::ResetApiInfo();
     const uint8_t control = input.byte();
     g_hostName.answers = (control & 1) != 0;
     g_hostName.fillsBuffer = (control & 6) == 6;

@@ -17,8 +17,9 @@
 #include "fuzz/FuzzInput.h"
 #include "fuzz/FuzzLocale.h"
 #include "fuzz/FuzzSupport.h"
+#include "host/CProcThreadInfo.h"
+#include "host/HostSideServices.h"
 #include "host/Plexa.h"
-#include "host/VeskServices.h"
 
 namespace kovesk_fuzz {
 namespace {
@@ -134,7 +135,7 @@ void RunOneInput(const uint8_t* data, size_t size) {
     ReadLogger(input, inputLogger);
     if (returned) ReadLogger(input, outputLogger);
     ReadHostNames(input, inputLogger.GetApiType());
-    CAppSettings::SetExportIsSummary((control & 8) != 0);
+    nKoVeskHost::SetExportIsSummary((control & 8) != 0);
 
     CProcThreadInfo thread;
     const RecordPtr record(VeskNewCall());

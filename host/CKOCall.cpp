@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "host/IKoVeskLogger.h"
-#include "host/VeskServices.h"
+#include "host/CHelpLauncher.h"
+#include "host/CVeskApiInfo.h"
+#include "host/CVeskUtility.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "host/VeskServices.h"
+#include "host/CVeskUtility.h"
 
 namespace {
 

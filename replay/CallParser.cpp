@@ -1,20 +1,20 @@
 #include "replay/CallParser.h"
 
 #include <simdjson.h>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
-#include <cfloat>
 #include <cinttypes>
 #include <cstdarg>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
 #include <limits>
+#include <optional>
 #include <vector>
+
+#include "replay/CaptureLimits.h"
+#include "replay/HexDecoder.h"
+#include "replay/JsonNumbers.h"
+#include "replay/VisaFunctions.h"
 
 namespace vesk::replay {
 
@@ -27,40 +27,58 @@ namespace {
 
 // Where in a call the parser is, for messages: "in[2]", "out.params[0]" or
 // the call object itself.
-enum class eSection { eCall, eOutput, eInput, eOutputParams };
+enum class eSection { Call, Output, Input, OutputParams };
 
-// The value keys of a parameter: at most one per parameter.
-enum class eValueKey { eNone, eHex, eText, eU8, eU16, eU32, eU64, eI8, eI16, eI32, eI64, eF32, eF64 };
+// --- keys ----------------------------------------------------------------------
 
-// The keys of a parameter object.
-enum class eParamKey { eName, eType, eSize, eTruncated, eFullSize, eElementSize, eValue };
+// The keys of the call object, in the order of eCallKey.
+enum class eCallKey { Function, Id, Api, In, Out, Time, Duration, Thread, Process };
+constexpr std::string_view kCallKeys[] = {"function", "id",       "api",    "in",     "out",
+                                          "time",     "duration", "thread", "process"};
+
+// The keys of the output object, in the order of eOutputKey.
+enum class eOutputKey { Params, Ret, Ok, Matching };
+constexpr std::string_view kOutputKeys[] = {"params", "ret", "ok", "matching"};
+
+// The bit of a call or output key in a set of keys met.
+template <typename eKey>
+constexpr uint32_t keyBit(eKey key) {
+    return 1u << static_cast<unsigned>(key);
+}
+
+// What a key of a parameter object sets.
+enum class eParamKey { Name, Type, Size, Truncated, FullSize, ElementSize, Value };
+
+// How a value key gives the parameter's bytes; a parameter has at most one.
+enum class eValueKey { None, Hex, Text, Unsigned, Signed, Real };
 
 struct tParamKeyInfo {
     std::string_view name;
     eParamKey key;
-    eValueKey valueKey;  // for eValue
-    size_t width;        // bytes of a typed value key; 0 for hex and text
+    eValueKey valueKey;   // for eParamKey::Value
+    size_t width;         // bytes of a typed value (integer or real); 0 for hex and text
+    tIntegerRange range;  // the values of an integer key
 };
 
 constexpr tParamKeyInfo kParamKeys[] = {
-    {"name", eParamKey::eName, eValueKey::eNone, 0},
-    {"type", eParamKey::eType, eValueKey::eNone, 0},
-    {"size", eParamKey::eSize, eValueKey::eNone, 0},
-    {"truncated", eParamKey::eTruncated, eValueKey::eNone, 0},
-    {"fullSize", eParamKey::eFullSize, eValueKey::eNone, 0},
-    {"elementSize", eParamKey::eElementSize, eValueKey::eNone, 0},
-    {"hex", eParamKey::eValue, eValueKey::eHex, 0},
-    {"text", eParamKey::eValue, eValueKey::eText, 0},
-    {"u8", eParamKey::eValue, eValueKey::eU8, 1},
-    {"u16", eParamKey::eValue, eValueKey::eU16, 2},
-    {"u32", eParamKey::eValue, eValueKey::eU32, 4},
-    {"u64", eParamKey::eValue, eValueKey::eU64, 8},
-    {"i8", eParamKey::eValue, eValueKey::eI8, 1},
-    {"i16", eParamKey::eValue, eValueKey::eI16, 2},
-    {"i32", eParamKey::eValue, eValueKey::eI32, 4},
-    {"i64", eParamKey::eValue, eValueKey::eI64, 8},
-    {"f32", eParamKey::eValue, eValueKey::eF32, 4},
-    {"f64", eParamKey::eValue, eValueKey::eF64, 8},
+    {"name", eParamKey::Name, eValueKey::None, 0, {}},
+    {"type", eParamKey::Type, eValueKey::None, 0, {}},
+    {"size", eParamKey::Size, eValueKey::None, 0, {}},
+    {"truncated", eParamKey::Truncated, eValueKey::None, 0, {}},
+    {"fullSize", eParamKey::FullSize, eValueKey::None, 0, {}},
+    {"elementSize", eParamKey::ElementSize, eValueKey::None, 0, {}},
+    {"hex", eParamKey::Value, eValueKey::Hex, 0, {}},
+    {"text", eParamKey::Value, eValueKey::Text, 0, {}},
+    {"u8", eParamKey::Value, eValueKey::Unsigned, 1, IntegerRangeOf(1, false)},
+    {"u16", eParamKey::Value, eValueKey::Unsigned, 2, IntegerRangeOf(2, false)},
+    {"u32", eParamKey::Value, eValueKey::Unsigned, 4, IntegerRangeOf(4, false)},
+    {"u64", eParamKey::Value, eValueKey::Unsigned, 8, IntegerRangeOf(8, false)},
+    {"i8", eParamKey::Value, eValueKey::Signed, 1, IntegerRangeOf(1, true)},
+    {"i16", eParamKey::Value, eValueKey::Signed, 2, IntegerRangeOf(2, true)},
+    {"i32", eParamKey::Value, eValueKey::Signed, 4, IntegerRangeOf(4, true)},
+    {"i64", eParamKey::Value, eValueKey::Signed, 8, IntegerRangeOf(8, true)},
+    {"f32", eParamKey::Value, eValueKey::Real, 4, {}},
+    {"f64", eParamKey::Value, eValueKey::Real, 8, {}},
 };
 static_assert(std::size(kParamKeys) <= 32, "one bit per key in a 32-bit set");
 
@@ -93,116 +111,24 @@ const tParamKeyInfo* findParamKey(std::string_view key) {
     return nullptr;
 }
 
-// An integer as JSON gave it: non-negative values in `bits`, negative ones
-// as their two's complement.
-struct tInteger {
-    bool negative = false;
-    uint64_t bits = 0;
-};
-
-struct tRange {
-    int64_t min;
-    uint64_t max;
-};
-
-constexpr tRange kInt32Range = {std::numeric_limits<int32_t>::min(),
-                                std::numeric_limits<int32_t>::max()};
-constexpr tRange kSizeRange = {0, std::numeric_limits<int32_t>::max()};
-
-bool inRange(tInteger value, tRange range) {
-    if (value.negative) return range.min < 0 && static_cast<int64_t>(value.bits) >= range.min;
-    return value.bits <= range.max;
-}
-
-const char* describeType(ondemand::json_type type) {
-    switch (type) {
-        case ondemand::json_type::array: return "an array";
-        case ondemand::json_type::object: return "an object";
-        case ondemand::json_type::number: return "a number";
-        case ondemand::json_type::string: return "a string";
-        case ondemand::json_type::boolean: return "a boolean";
-        case ondemand::json_type::null: return "null";
+// The key of an object field. Keys are nearly always plain: those are read
+// in place; only a key with an escape is unescaped (into the parser's
+// string buffer).
+simdjson::error_code readKey(simdjson::simdjson_result<ondemand::field>& result,
+                             std::string_view& key) {
+    if (auto code = result.error()) return code;
+    ondemand::field& field = result.value_unsafe();
+    const char* raw = field.key().raw();
+    const char* end = raw;
+    while (*end != '"' && *end != '\\') ++end;  // the line is padded and checked
+    if (*end == '"') {
+        key = std::string_view(raw, static_cast<size_t>(end - raw));
+        return simdjson::SUCCESS;
     }
-    return "an unknown value";
+    return field.unescaped_key().get(key);
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-// The value of each hexadecimal digit, -1 for every other character: a
-// waveform's bytes are decoded through it, one table look-up per digit.
-struct tHexDigitValues {
-    int8_t value[256];
-};
-
-constexpr tHexDigitValues makeHexDigitValues() {
-    tHexDigitValues values{};
-    for (int c = 0; c < 256; ++c) {
-        values.value[c] = c >= '0' && c <= '9'   ? static_cast<int8_t>(c - '0')
-                          : c >= 'a' && c <= 'f' ? static_cast<int8_t>(c - 'a' + 10)
-                          : c >= 'A' && c <= 'F' ? static_cast<int8_t>(c - 'A' + 10)
-                                                 : int8_t{-1};
-    }
-    return values;
-}
-
-constexpr tHexDigitValues kHexDigitValues = makeHexDigitValues();
-
-int hexDigitValue(char c) { return kHexDigitValues.value[static_cast<unsigned char>(c)]; }
-
-// Bytes decoded at once by decodeHexBlock.
-constexpr size_t kHexBlockBytes = 16;
-
-// Decodes the 32 characters at `text` into 16 bytes at `out` when all 32
-// are hexadecimal digits (and `available` holds them); false, with nothing
-// written, otherwise. A waveform of megabytes is mostly such blocks.
-bool decodeHexBlock(const char* text, size_t available, unsigned char* out) {
-#if defined(__SSE2__)
-    if (available < 2 * kHexBlockBytes) return false;
-    // Each character to its 4-bit value; `valid` marks the digits.
-    const auto nibbles = [](__m128i chars, __m128i& valid) {
-        const __m128i decimal = _mm_sub_epi8(chars, _mm_set1_epi8('0'));
-        const __m128i isDecimal = _mm_cmpeq_epi8(_mm_min_epu8(decimal, _mm_set1_epi8(9)), decimal);
-        const __m128i letter = _mm_sub_epi8(_mm_or_si128(chars, _mm_set1_epi8(0x20)),
-                                            _mm_set1_epi8('a'));
-        const __m128i isLetter = _mm_cmpeq_epi8(_mm_min_epu8(letter, _mm_set1_epi8(5)), letter);
-        valid = _mm_or_si128(isDecimal, isLetter);
-        return _mm_or_si128(_mm_and_si128(isDecimal, decimal),
-                            _mm_and_si128(isLetter, _mm_add_epi8(letter, _mm_set1_epi8(10))));
-    };
-    __m128i validFirst, validSecond;
-    const __m128i first = nibbles(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text)), validFirst);
-    const __m128i second =
-        nibbles(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 16)), validSecond);
-    if (_mm_movemask_epi8(_mm_and_si128(validFirst, validSecond)) != 0xFFFF) return false;
-    // Each 16-bit lane holds a pair: the high digit in its low byte.
-    const auto pairs = [](__m128i values) {
-        const __m128i high = _mm_and_si128(values, _mm_set1_epi16(0x00FF));
-        const __m128i low = _mm_srli_epi16(values, 8);
-        return _mm_or_si128(_mm_slli_epi16(high, 4), low);
-    };
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(pairs(first), pairs(second)));
-    return true;
-#else
-    (void)text;
-    (void)available;
-    (void)out;
-    return false;
-#endif
-}
-
-// The bit patterns of the special values the float keys accept as strings.
-bool specialReal(std::string_view text, double& value) {
-    if (text == "nan") {
-        value = std::numeric_limits<double>::quiet_NaN();
-    } else if (text == "inf") {
-        value = std::numeric_limits<double>::infinity();
-    } else if (text == "-inf") {
-        value = -std::numeric_limits<double>::infinity();
-    } else {
-        return false;
-    }
-    return true;
-}
+// --- documents that are no call ---------------------------------------------------
 
 // Reads a document that is not an object to its end: SUCCESS when it is
 // valid JSON of `type`, else the error that shows it is not JSON.
@@ -234,22 +160,67 @@ simdjson::error_code validateNonObject(ondemand::document& document, ondemand::j
     return simdjson::SUCCESS;
 }
 
-// The key of an object field. Keys are nearly always plain: those are read
-// in place; only a key with an escape is unescaped (into the parser's
-// string buffer).
-simdjson::error_code readKey(simdjson::simdjson_result<ondemand::field>& result,
-                             std::string_view& key) {
-    if (auto code = result.error()) return code;
-    ondemand::field& field = result.value_unsafe();
-    const char* raw = field.key().raw();
-    const char* end = raw;
-    while (*end != '"' && *end != '\\') ++end;  // the line is padded and checked
-    if (*end == '"') {
-        key = std::string_view(raw, static_cast<size_t>(end - raw));
-        return simdjson::SUCCESS;
+// --- words of the messages ------------------------------------------------------------
+
+// A JSON value's type, as "got ..." names it.
+const char* describeType(ondemand::json_type type) {
+    switch (type) {
+        case ondemand::json_type::array: return "an array";
+        case ondemand::json_type::object: return "an object";
+        case ondemand::json_type::number: return "a number";
+        case ondemand::json_type::string: return "a string";
+        case ondemand::json_type::boolean: return "a boolean";
+        case ondemand::json_type::null: return "null";
     }
-    return field.unescaped_key().get(key);
+    return "an unknown value";
 }
+
+// A text of the capture as a message quotes it: every byte that is not
+// printable ASCII as \xNN (so that a message can neither drive the
+// terminal nor forge a line), cut after kShownBytes bytes with "...".
+constexpr size_t kShownBytes = 64;
+
+std::string shown(std::string_view text) {
+    static const char kHexDigits[] = "0123456789ABCDEF";
+    std::string result;
+    const size_t count = text.size() < kShownBytes ? text.size() : kShownBytes;
+    for (size_t i = 0; i < count; ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte >= 0x20 && byte < 0x7F) {
+            result += static_cast<char>(byte);
+        } else {
+            result += "\\x";
+            result += kHexDigits[byte >> 4];
+            result += kHexDigits[byte & 0xF];
+        }
+    }
+    if (count < text.size()) result += "...";
+    return result;
+}
+
+// Why a function or parameter name cannot be shown, or null when it can:
+// names are identifiers, so a control character (C0 or DEL) has no place
+// in them, and their length is bounded.
+const char* nameProblem(std::string_view name, char* detail, size_t size) {
+    if (name.size() > kMaxNameBytes) {
+        std::snprintf(detail, size, "%zu bytes are more than the %zu a name may have", name.size(),
+                      kMaxNameBytes);
+        return detail;
+    }
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            std::snprintf(detail, size,
+                          "a name may not hold the control character \\x%02X: \"%s\"",
+                          byte, shown(name).c_str());
+            return detail;
+        }
+    }
+    return nullptr;
+}
+
+// What a real key expects.
+constexpr const char* kExpectedReal = "a number, \"nan\", \"inf\" or \"-inf\"";
 
 // What the bytes of one zero-length capture point at (the logger refuses a
 // null pointer with data).
@@ -282,7 +253,9 @@ private:
         int32_t elementSize = 1;
     };
 
-    int takeKey(std::string_view key, std::initializer_list<std::string_view> keys, uint32_t& seen);
+    template <typename eKey, size_t kKeyCount>
+    std::optional<eKey> takeKey(std::string_view key, const std::string_view (&keys)[kKeyCount],
+                                uint32_t& seen);
     bool parseCall(ondemand::object& object, CapturedCall& call);
     bool parseOutput(ondemand::value& value, CapturedCall& call, int& returnIndex,
                      bool& hasReturnIndex);
@@ -292,24 +265,28 @@ private:
     bool parseValueKey(const tParamKeyInfo& info, ondemand::value& value, tParamFields& fields);
     bool addParam(const tParamFields& fields, CKOVeskMemoryLogger& logger);
 
-    bool readInteger(ondemand::value& value, std::string_view key, tRange range, tInteger& out);
-    bool readInt32(ondemand::value& value, std::string_view key, tRange range, int32_t& out);
+    bool readInteger(ondemand::value& value, std::string_view key, tIntegerRange range,
+                     tJsonInteger& out);
+    bool readInt32(ondemand::value& value, std::string_view key, tIntegerRange range, int32_t& out);
+    bool readReal(ondemand::value& value, std::string_view key, size_t width, double& out);
     bool readBool(ondemand::value& value, std::string_view key, bool& out);
     bool readString(ondemand::value& value, std::string_view key, std::string_view& out);
-    bool readReal(ondemand::value& value, std::string_view key, bool single, double& out);
-    bool decodeHex(std::string_view text, std::string_view key);
+    bool readTime(ondemand::value& value, std::string_view key, tTimeStamp& out);
+    bool readDuration(ondemand::value& value, std::string_view key, double& seconds);
+    bool readId(ondemand::value& value, std::string_view key, uint64_t& out);
 
     // Failures. Each writes the message, prefixed with the current place.
     bool fail(std::string_view key, const char* format, ...) __attribute__((format(printf, 3, 4)));
     bool failJson(simdjson::error_code code);
     bool failType(std::string_view key, ondemand::value& value, const char* expected);
-    bool failRange(std::string_view key, std::string_view token, tRange range);
+    bool failNumber(std::string_view key, const tNumberFailure& failure, const char* expected);
+    bool failHex(std::string_view key, const tHexFailure& failure);
 
     ondemand::parser m_parser;
     std::string m_function;
     std::vector<unsigned char> m_hexBytes;
     std::string* m_error = nullptr;
-    eSection m_section = eSection::eCall;
+    eSection m_section = eSection::Call;
     size_t m_paramIndex = 0;
 };
 
@@ -320,12 +297,12 @@ bool CallParser::Impl::fail(std::string_view key, const char* format, ...) {
     error.clear();
     char place[64] = "";
     switch (m_section) {
-        case eSection::eCall: break;
-        case eSection::eOutput: std::snprintf(place, sizeof place, "out"); break;
-        case eSection::eInput:
+        case eSection::Call: break;
+        case eSection::Output: std::snprintf(place, sizeof place, "out"); break;
+        case eSection::Input:
             std::snprintf(place, sizeof place, "in[%zu]", m_paramIndex);
             break;
-        case eSection::eOutputParams:
+        case eSection::OutputParams:
             std::snprintf(place, sizeof place, "out.params[%zu]", m_paramIndex);
             break;
     }
@@ -335,7 +312,7 @@ bool CallParser::Impl::fail(std::string_view key, const char* format, ...) {
         error.append(key.data(), key.size());
     }
     if (!error.empty()) error += ": ";
-    char detail[256];
+    char detail[512];
     va_list arguments;
     va_start(arguments, format);
     std::vsnprintf(detail, sizeof detail, format, arguments);
@@ -345,7 +322,7 @@ bool CallParser::Impl::fail(std::string_view key, const char* format, ...) {
 }
 
 bool CallParser::Impl::failJson(simdjson::error_code code) {
-    m_section = eSection::eCall;
+    m_section = eSection::Call;
     return fail({}, "invalid JSON: %s", simdjson::error_message(code));
 }
 
@@ -356,53 +333,65 @@ bool CallParser::Impl::failType(std::string_view key, ondemand::value& value,
     return fail(key, "expected %s, got %s", expected, describeType(type));
 }
 
-bool CallParser::Impl::failRange(std::string_view key, std::string_view token, tRange range) {
-    while (!token.empty() && (isBlank(token.back()) || token.back() == '\r')) token.remove_suffix(1);
-    return fail(key, "%.*s is out of range %" PRId64 "..%" PRIu64, static_cast<int>(token.size()),
-                token.data(), range.min, range.max);
+bool CallParser::Impl::failNumber(std::string_view key, const tNumberFailure& failure,
+                                  const char* expected) {
+    const std::string text = shown(failure.text);
+    switch (failure.kind) {
+        case eNumberFailure::Json: break;
+        case eNumberFailure::WrongType:
+            return fail(key, "expected %s, got %s", expected, describeType(failure.type));
+        case eNumberFailure::NotAnInteger:
+            return fail(key, "expected %s, got %s", expected, text.c_str());
+        case eNumberFailure::IntegerOutOfRange:
+            return fail(key, "%s is out of range %" PRId64 "..%" PRIu64, text.c_str(),
+                        failure.range.min, failure.range.max);
+        case eNumberFailure::RealOutOfRange:
+            return fail(key, "%s is out of range of a %d-bit real", text.c_str(),
+                        static_cast<int>(failure.width * 8));
+        case eNumberFailure::UnknownRealName:
+            return fail(key, "expected %s, got \"%s\"", expected, text.c_str());
+    }
+    return failJson(failure.json);
 }
 
-// --- scalar readers ------------------------------------------------------------
-
-bool CallParser::Impl::readInteger(ondemand::value& value, std::string_view key, tRange range,
-                                   tInteger& out) {
-    // The common case first; anything else is looked at again below to say
-    // what is wrong with it.
-    int64_t fast = 0;
-    if (!value.get_int64().get(fast)) {
-        out.negative = fast < 0;
-        out.bits = static_cast<uint64_t>(fast);
-        if (inRange(out, range)) return true;
+bool CallParser::Impl::failHex(std::string_view key, const tHexFailure& failure) {
+    // Characters are counted from 1, as a text editor counts columns.
+    switch (failure.kind) {
+        case eHexFailure::BadDigit:
+            return fail(key, "bad hex: '%s' at character %zu is not a hexadecimal digit",
+                        shown(std::string_view(&failure.character, 1)).c_str(),
+                        failure.position + 1);
+        case eHexFailure::OddDigitCount:
+            return fail(key, "bad hex: odd number of hexadecimal digits");
+        case eHexFailure::BlankInsidePair:
+            return fail(key, "bad hex: blank inside the digit pair at character %zu",
+                        failure.position + 1);
     }
-    ondemand::json_type type;
-    if (auto code = value.type().get(type)) return failJson(code);
-    if (type != ondemand::json_type::number) return failType(key, value, "an integer");
-    const std::string_view token = value.raw_json_token();
-    ondemand::number_type numberType;
-    if (auto code = value.get_number_type().get(numberType)) return failJson(code);
-    if (numberType == ondemand::number_type::floating_point_number) {
-        return fail(key, "expected an integer, got %.*s", static_cast<int>(token.size()),
-                    token.data());
-    }
-    out = tInteger{};
-    if (numberType == ondemand::number_type::unsigned_integer) {
-        if (value.get_uint64().get(out.bits)) return failRange(key, token, range);
-    } else {
-        int64_t signedValue = 0;
-        if (value.get_int64().get(signedValue)) return failRange(key, token, range);
-        out.negative = signedValue < 0;
-        out.bits = static_cast<uint64_t>(signedValue);
-    }
-    if (!inRange(out, range)) return failRange(key, token, range);
-    return true;
+    return false;
 }
 
-bool CallParser::Impl::readInt32(ondemand::value& value, std::string_view key, tRange range,
-                                 int32_t& out) {
-    tInteger integer;
+// --- values --------------------------------------------------------------------
+
+bool CallParser::Impl::readInteger(ondemand::value& value, std::string_view key,
+                                   tIntegerRange range, tJsonInteger& out) {
+    tNumberFailure failure;
+    if (ReadJsonInteger(value, range, out, failure)) return true;
+    return failNumber(key, failure, "an integer");
+}
+
+bool CallParser::Impl::readInt32(ondemand::value& value, std::string_view key,
+                                 tIntegerRange range, int32_t& out) {
+    tJsonInteger integer;
     if (!readInteger(value, key, range, integer)) return false;
     out = static_cast<int32_t>(static_cast<int64_t>(integer.bits));
     return true;
+}
+
+bool CallParser::Impl::readReal(ondemand::value& value, std::string_view key, size_t width,
+                                double& out) {
+    tNumberFailure failure;
+    if (ReadJsonReal(value, width, out, failure)) return true;
+    return failNumber(key, failure, kExpectedReal);
 }
 
 bool CallParser::Impl::readBool(ondemand::value& value, std::string_view key, bool& out) {
@@ -424,81 +413,31 @@ bool CallParser::Impl::readString(ondemand::value& value, std::string_view key,
     return true;
 }
 
-bool CallParser::Impl::readReal(ondemand::value& value, std::string_view key, bool single,
-                                double& out) {
+bool CallParser::Impl::readTime(ondemand::value& value, std::string_view key, tTimeStamp& out) {
+    std::string_view text;
+    if (!readString(value, key, text)) return false;
+    const char* reason = nullptr;
+    if (ParseTimeStamp(text, out, reason)) return true;
+    return fail(key, "%s, not \"%s\"", reason, shown(text).c_str());
+}
+
+bool CallParser::Impl::readDuration(ondemand::value& value, std::string_view key,
+                                    double& seconds) {
     ondemand::json_type type;
     if (auto code = value.type().get(type)) return failJson(code);
-    if (type == ondemand::json_type::string) {
-        std::string_view text;
-        if (auto code = value.get_string().get(text)) return failJson(code);
-        if (!specialReal(text, out)) {
-            return fail(key, "expected a number, \"nan\", \"inf\" or \"-inf\", got \"%.*s\"",
-                        static_cast<int>(text.size()), text.data());
-        }
-        return true;
-    }
-    if (type != ondemand::json_type::number) {
-        return failType(key, value, "a number, \"nan\", \"inf\" or \"-inf\"");
-    }
-    std::string_view token = value.raw_json_token();
-    while (!token.empty() && (isBlank(token.back()) || token.back() == '\r')) token.remove_suffix(1);
-    const double largest = single ? FLT_MAX : DBL_MAX;
-    if (value.get_double().get(out) || std::fabs(out) > largest) {
-        return fail(key, "%.*s is out of range of a %d-bit real", static_cast<int>(token.size()),
-                    token.data(), single ? 32 : 64);
+    if (type != ondemand::json_type::number) return failType(key, value, "a number of seconds");
+    if (auto code = value.get_double().get(seconds)) return failJson(code);
+    if (seconds < 0) {
+        return fail(key, "%s is negative: a call takes 0 seconds or more",
+                    shown(value.raw_json_token()).c_str());
     }
     return true;
 }
 
-// Hexadecimal digit pairs, blanks allowed between pairs (not inside one).
-bool CallParser::Impl::decodeHex(std::string_view text, std::string_view key) {
-    // Room for the most bytes the text can hold, written in place; cut to
-    // what was decoded at the end.
-    m_hexBytes.resize(text.size() / 2);
-    unsigned char* const bytes = m_hexBytes.data();
-    size_t count = 0;
-    size_t i = 0;
-    while (i < text.size()) {
-        // The common case: a run of digits without blanks, 32 at a time.
-        if (decodeHexBlock(text.data() + i, text.size() - i, bytes + count)) {
-            count += kHexBlockBytes;
-            i += 2 * kHexBlockBytes;
-            continue;
-        }
-        // Else a whole pair.
-        if (i + 1 < text.size()) {
-            const int high = hexDigitValue(text[i]);
-            const int low = hexDigitValue(text[i + 1]);
-            if ((high | low) >= 0) {
-                bytes[count++] = static_cast<unsigned char>(high * 16 + low);
-                i += 2;
-                continue;
-            }
-        }
-        if (isBlank(text[i])) {
-            ++i;
-            continue;
-        }
-        const int high = hexDigitValue(text[i]);
-        if (high < 0) {
-            return fail(key, "bad hex: '%c' at character %zu is not a hexadecimal digit",
-                        text[i], i + 1);
-        }
-        if (i + 1 >= text.size()) {
-            return fail(key, "bad hex: odd number of hexadecimal digits");
-        }
-        const int low = hexDigitValue(text[i + 1]);
-        if (low < 0) {
-            if (isBlank(text[i + 1])) {
-                return fail(key, "bad hex: blank inside the digit pair at character %zu", i + 1);
-            }
-            return fail(key, "bad hex: '%c' at character %zu is not a hexadecimal digit",
-                        text[i + 1], i + 2);
-        }
-        bytes[count++] = static_cast<unsigned char>(high * 16 + low);
-        i += 2;
-    }
-    m_hexBytes.resize(count);
+bool CallParser::Impl::readId(ondemand::value& value, std::string_view key, uint64_t& out) {
+    tJsonInteger integer;
+    if (!readInteger(value, key, IntegerRangeOf(8, false), integer)) return false;
+    out = integer.bits;
     return true;
 }
 
@@ -514,47 +453,27 @@ bool CallParser::Impl::parseValueKey(const tParamKeyInfo& info, ondemand::value&
     fields.valueKey = &info;
     const std::string_view key = info.name;
     switch (info.valueKey) {
-        case eValueKey::eNone: break;
-        case eValueKey::eHex: {
+        case eValueKey::None: break;
+        case eValueKey::Hex: {
             std::string_view text;
-            if (!readString(value, key, text) || !decodeHex(text, key)) return false;
+            if (!readString(value, key, text)) return false;
+            tHexFailure failure;
+            if (!DecodeHex(text, m_hexBytes, failure)) return failHex(key, failure);
             fields.data = m_hexBytes.data();
             fields.count = m_hexBytes.size();
             return true;
         }
-        case eValueKey::eText: {
+        case eValueKey::Text: {
             std::string_view text;
             if (!readString(value, key, text)) return false;
             fields.data = reinterpret_cast<const unsigned char*>(text.data());
             fields.count = text.size();
             return true;
         }
-        case eValueKey::eU8:
-        case eValueKey::eU16:
-        case eValueKey::eU32:
-        case eValueKey::eU64:
-        case eValueKey::eI8:
-        case eValueKey::eI16:
-        case eValueKey::eI32:
-        case eValueKey::eI64: {
-            const bool isSigned = info.valueKey == eValueKey::eI8 ||
-                                  info.valueKey == eValueKey::eI16 ||
-                                  info.valueKey == eValueKey::eI32 ||
-                                  info.valueKey == eValueKey::eI64;
-            const unsigned bits = static_cast<unsigned>(info.width * 8);
-            tRange range;
-            if (isSigned) {
-                range.min = bits == 64 ? std::numeric_limits<int64_t>::min()
-                                       : -(int64_t{1} << (bits - 1));
-                range.max = bits == 64 ? uint64_t{std::numeric_limits<int64_t>::max()}
-                                       : (uint64_t{1} << (bits - 1)) - 1;
-            } else {
-                range.min = 0;
-                range.max = bits == 64 ? std::numeric_limits<uint64_t>::max()
-                                       : (uint64_t{1} << bits) - 1;
-            }
-            tInteger integer;
-            if (!readInteger(value, key, range, integer)) return false;
+        case eValueKey::Unsigned:
+        case eValueKey::Signed: {
+            tJsonInteger integer;
+            if (!readInteger(value, key, info.range, integer)) return false;
             // Little-endian: the low bytes of the two's complement.
             for (size_t i = 0; i < info.width; ++i) {
                 fields.scalar[i] = static_cast<unsigned char>(integer.bits >> (8 * i));
@@ -563,21 +482,17 @@ bool CallParser::Impl::parseValueKey(const tParamKeyInfo& info, ondemand::value&
             fields.count = info.width;
             return true;
         }
-        case eValueKey::eF32: {
+        case eValueKey::Real: {
             double real = 0;
-            if (!readReal(value, key, true, real)) return false;
-            const float single = static_cast<float>(real);
-            std::memcpy(fields.scalar, &single, sizeof single);
+            if (!readReal(value, key, info.width, real)) return false;
+            if (info.width == sizeof(float)) {
+                const float single = static_cast<float>(real);
+                std::memcpy(fields.scalar, &single, sizeof single);
+            } else {
+                std::memcpy(fields.scalar, &real, sizeof real);
+            }
             fields.data = fields.scalar;
-            fields.count = sizeof single;
-            return true;
-        }
-        case eValueKey::eF64: {
-            double real = 0;
-            if (!readReal(value, key, false, real)) return false;
-            std::memcpy(fields.scalar, &real, sizeof real);
-            fields.data = fields.scalar;
-            fields.count = sizeof real;
+            fields.count = info.width;
             return true;
         }
     }
@@ -588,26 +503,30 @@ bool CallParser::Impl::parseParamKey(const tParamKeyInfo& info, ondemand::value&
                                      tParamFields& fields) {
     const std::string_view key = info.name;
     switch (info.key) {
-        case eParamKey::eName: {
+        case eParamKey::Name: {
             bool isNull = false;
             if (auto code = value.is_null().get(isNull)) return failJson(code);
             if (isNull) return true;
             if (!readString(value, key, fields.name)) return false;
+            char detail[256];
+            if (const char* problem = nameProblem(fields.name, detail, sizeof detail)) {
+                return fail(key, "%s", problem);
+            }
             fields.hasName = true;
             return true;
         }
-        case eParamKey::eType:
+        case eParamKey::Type:
             fields.hasType = true;
             return readInt32(value, key, kInt32Range, fields.type);
-        case eParamKey::eSize:
+        case eParamKey::Size:
             fields.hasSize = true;
             return readInt32(value, key, kSizeRange, fields.size);
-        case eParamKey::eTruncated: return readBool(value, key, fields.truncated);
-        case eParamKey::eFullSize: return readInt32(value, key, kSizeRange, fields.fullSize);
-        case eParamKey::eElementSize:
+        case eParamKey::Truncated: return readBool(value, key, fields.truncated);
+        case eParamKey::FullSize: return readInt32(value, key, kSizeRange, fields.fullSize);
+        case eParamKey::ElementSize:
             fields.hasElementSize = true;
             return readInt32(value, key, kSizeRange, fields.elementSize);
-        case eParamKey::eValue: return parseValueKey(info, value, fields);
+        case eParamKey::Value: return parseValueKey(info, value, fields);
     }
     return true;
 }
@@ -620,6 +539,13 @@ bool CallParser::Impl::addParam(const tParamFields& fields, CKOVeskMemoryLogger&
     }
     if (fields.count > static_cast<size_t>(std::numeric_limits<int32_t>::max())) {
         return fail({}, "%zu bytes are more than a parameter can hold", fields.count);
+    }
+    // The whole value cannot be smaller than the part of it captured (a
+    // dump would show offsets before its start).
+    const size_t captured = fields.valueKey ? fields.count : static_cast<size_t>(fields.size);
+    if (fields.fullSize != 0 && static_cast<size_t>(fields.fullSize) < captured) {
+        return fail("fullSize", "%d is smaller than the %zu bytes captured", fields.fullSize,
+                    captured);
     }
     const int index = logger.AddParam(fields.hasName ? fields.name.data() : nullptr,
                                       fields.name.size(), fields.type);
@@ -652,9 +578,7 @@ bool CallParser::Impl::parseParam(ondemand::value& value, CKOVeskMemoryLogger& l
         std::string_view key;
         if (auto code = readKey(field, key)) return failJson(code);
         const tParamKeyInfo* info = findParamKey(key);
-        if (!info) {
-            return fail({}, "unknown key \"%.*s\"", static_cast<int>(key.size()), key.data());
-        }
+        if (!info) return fail({}, "unknown key \"%s\"", shown(key).c_str());
         // A repeated key would silently replace the earlier one.
         const uint32_t bit = 1u << (info - kParamKeys);
         if (seen & bit) {
@@ -676,7 +600,7 @@ bool CallParser::Impl::parseParams(ondemand::value& value, CKOVeskMemoryLogger& 
                                    eSection section) {
     ondemand::json_type type;
     if (auto code = value.type().get(type)) return failJson(code);
-    const std::string_view key = section == eSection::eInput ? "in" : "params";
+    const std::string_view key = section == eSection::Input ? "in" : "params";
     if (type != ondemand::json_type::array) return failType(key, value, "an array");
     ondemand::array array;
     if (auto code = value.get_array().get(array)) return failJson(code);
@@ -685,6 +609,11 @@ bool CallParser::Impl::parseParams(ondemand::value& value, CKOVeskMemoryLogger& 
     m_paramIndex = 0;
     for (auto element : array) {
         if (auto code = element.error()) return failJson(code);
+        if (m_paramIndex == kMaxParameters) {
+            m_section = outer;
+            return fail(key, "more than %zu parameters; a call may have at most %zu in each list",
+                        kMaxParameters, kMaxParameters);
+        }
         if (!parseParam(element.value_unsafe(), logger)) return false;
         ++m_paramIndex;
     }
@@ -701,37 +630,37 @@ bool CallParser::Impl::parseOutput(ondemand::value& value, CapturedCall& call, i
     if (type != ondemand::json_type::object) return failType("out", value, "an object");
     ondemand::object object;
     if (auto code = value.get_object().get(object)) return failJson(code);
-    m_section = eSection::eOutput;
+    m_section = eSection::Output;
     call.hasOutput = true;
-    enum { kParams, kRet, kOk, kMatching };
-    uint32_t seen = 0;
+    uint32_t seen = 0;  // one bit per eOutputKey
     for (auto field : object) {
         std::string_view key;
         if (auto code = readKey(field, key)) return failJson(code);
         auto fieldResult = field.value();
         if (auto code = fieldResult.error()) return failJson(code);
         ondemand::value& fieldValue = fieldResult.value_unsafe();
-        switch (takeKey(key, {"params", "ret", "ok", "matching"}, seen)) {
-            case kParams:
-                if (!parseParams(fieldValue, call.output, eSection::eOutputParams)) return false;
+        const std::optional<eOutputKey> taken = takeKey<eOutputKey>(key, kOutputKeys, seen);
+        if (!taken) return false;
+        switch (*taken) {
+            case eOutputKey::Params:
+                if (!parseParams(fieldValue, call.output, eSection::OutputParams)) return false;
                 break;
-            case kRet: {
+            case eOutputKey::Ret: {
                 int32_t index = 0;
                 if (!readInt32(fieldValue, key, kInt32Range, index)) return false;
                 returnIndex = index;
                 hasReturnIndex = true;
                 break;
             }
-            case kOk: {
+            case eOutputKey::Ok: {
                 bool ok = true;
                 if (!readBool(fieldValue, key, ok)) return false;
                 call.output.SetSuccessStatus(ok);
                 break;
             }
-            case kMatching:
+            case eOutputKey::Matching:
                 if (!readBool(fieldValue, key, call.matching)) return false;
                 break;
-            default: return false;
         }
     }
     // The return index names one of the output parameters, or none (-1);
@@ -742,36 +671,36 @@ bool CallParser::Impl::parseOutput(ondemand::value& value, CapturedCall& call, i
                     count - 1, count);
     }
     call.output.SetReturnParamIndex(returnIndex);
-    m_section = eSection::eCall;
+    m_section = eSection::Call;
     return true;
 }
 
-// The position of `key` among `keys`, marked in `seen` (a bit a position);
-// -1, the failure written, for a key not among them or met before.
-int CallParser::Impl::takeKey(std::string_view key, std::initializer_list<std::string_view> keys,
-                              uint32_t& seen) {
-    uint32_t bit = 1;
-    int position = 0;
-    for (const std::string_view known : keys) {
-        if (known == key) {
-            if (seen & bit) {
-                fail({}, "duplicate key \"%.*s\"", static_cast<int>(key.size()), key.data());
-                return -1;
-            }
-            seen |= bit;
-            return position;
+// The key of `keys` (listed in the order of eKey) that `key` is, marked in
+// `seen` (a bit a key); none, the failure written, for a key not among them
+// or met before.
+template <typename eKey, size_t kKeyCount>
+std::optional<eKey> CallParser::Impl::takeKey(std::string_view key,
+                                              const std::string_view (&keys)[kKeyCount],
+                                              uint32_t& seen) {
+    static_assert(kKeyCount <= 32, "one bit per key in a 32-bit set");
+    for (size_t position = 0; position < kKeyCount; ++position) {
+        if (keys[position] != key) continue;
+        const uint32_t bit = 1u << position;
+        if (seen & bit) {
+            fail({}, "duplicate key \"%s\"", shown(key).c_str());
+            return std::nullopt;
         }
-        bit <<= 1;
-        ++position;
+        seen |= bit;
+        return static_cast<eKey>(position);
     }
-    fail({}, "unknown key \"%.*s\"", static_cast<int>(key.size()), key.data());
-    return -1;
+    fail({}, "unknown key \"%s\"", shown(key).c_str());
+    return std::nullopt;
 }
 
 bool CallParser::Impl::parseCall(ondemand::object& object, CapturedCall& call) {
-    enum { kFunction, kId, kApi, kIn, kOut };
-    uint32_t seen = 0;
+    uint32_t seen = 0;  // one bit per eCallKey
     int32_t functionId = -1;
+    bool hasFunctionId = false;
     int32_t apiType = eKoVeskApiVisa;
     int returnIndex = -1;
     bool hasReturnIndex = false;
@@ -781,30 +710,54 @@ bool CallParser::Impl::parseCall(ondemand::object& object, CapturedCall& call) {
         auto valueResult = field.value();
         if (auto code = valueResult.error()) return failJson(code);
         ondemand::value& value = valueResult.value_unsafe();
-        switch (takeKey(key, {"function", "id", "api", "in", "out"}, seen)) {
-            case kFunction: {
+        const std::optional<eCallKey> taken = takeKey<eCallKey>(key, kCallKeys, seen);
+        if (!taken) return false;
+        switch (*taken) {
+            case eCallKey::Function: {
                 std::string_view name;
                 if (!readString(value, key, name)) return false;
+                char detail[256];
+                if (const char* problem = nameProblem(name, detail, sizeof detail)) {
+                    return fail(key, "%s", problem);
+                }
                 m_function.assign(name.data(), name.size());
                 break;
             }
-            case kId:
+            case eCallKey::Id:
                 if (!readInt32(value, key, kInt32Range, functionId)) return false;
+                hasFunctionId = true;
                 break;
-            case kApi:
+            case eCallKey::Api:
                 if (!readInt32(value, key, kInt32Range, apiType)) return false;
                 break;
-            case kIn:
-                if (!parseParams(value, call.input, eSection::eInput)) return false;
+            case eCallKey::In:
+                if (!parseParams(value, call.input, eSection::Input)) return false;
                 break;
-            case kOut:
+            case eCallKey::Out:
                 if (!parseOutput(value, call, returnIndex, hasReturnIndex)) return false;
                 break;
-            default: return false;
+            case eCallKey::Time:
+                if (!readTime(value, key, call.time)) return false;
+                call.hasTime = true;
+                break;
+            case eCallKey::Duration:
+                if (!readDuration(value, key, call.durationSeconds)) return false;
+                call.hasDuration = true;
+                break;
+            case eCallKey::Thread:
+                if (!readId(value, key, call.thread)) return false;
+                call.hasThread = true;
+                break;
+            case eCallKey::Process:
+                if (!readId(value, key, call.process)) return false;
+                call.hasProcess = true;
+                break;
         }
     }
-    if (!(seen & (1u << kFunction))) return fail({}, "missing required key \"function\"");
-    if (!(seen & (1u << kIn))) return fail({}, "missing required key \"in\"");
+    if (!(seen & keyBit(eCallKey::Function))) return fail({}, "missing required key \"function\"");
+    if (!(seen & keyBit(eCallKey::In))) return fail({}, "missing required key \"in\"");
+    // A call without its identifier is one of the VISA operations, or none.
+    if (!hasFunctionId) functionId = FindVisaFunctionId(m_function);
     // Both loggers describe the same call.
     call.input.SetFunction(m_function.c_str(), functionId, apiType);
     if (call.hasOutput) call.output.SetFunction(m_function.c_str(), functionId, apiType);
@@ -814,8 +767,14 @@ bool CallParser::Impl::parseCall(ondemand::object& object, CapturedCall& call) {
 bool CallParser::Impl::Parse(const char* line, size_t length, CapturedCall& call,
                              std::string& error) {
     m_error = &error;
-    m_section = eSection::eCall;
+    m_section = eSection::Call;
     call.Clear();
+    // JSON text never holds a raw NUL byte (a string spells it \u0000); say
+    // so rather than let it end some other message early.
+    if (const void* nul = std::memchr(line, '\0', length)) {
+        return fail({}, "invalid JSON: a NUL byte at character %zu",
+                    static_cast<size_t>(static_cast<const char*>(nul) - line) + 1);
+    }
     ondemand::document document;
     if (auto code = m_parser.iterate(line, length, length + kLinePadding).get(document)) {
         return failJson(code);

@@ -1,5 +1,7 @@
 #include "replay/CaptureReader.h"
 
+#include <cstdio>
+#include <new>
 #include <string_view>
 
 namespace vesk::replay {
@@ -15,16 +17,48 @@ bool isBlankLine(std::string_view line) {
 
 }  // namespace
 
-CaptureReader::CaptureReader(std::FILE* input) : m_lines(input) {}
+CaptureReader::CaptureReader(std::FILE* input, size_t maxLineBytes)
+    : m_lines(input, maxLineBytes) {}
+
+CaptureReader::eResult CaptureReader::stop(LineSource::eNext reason) {
+    char message[160];
+    switch (reason) {
+        case LineSource::eNext::TooLong:
+            std::snprintf(message, sizeof message,
+                          "the line is longer than %zu bytes (--max-line raises the limit); "
+                          "reading stops here",
+                          m_lines.MaxLineBytes());
+            break;
+        case LineSource::eNext::OutOfMemory:
+            std::snprintf(message, sizeof message,
+                          "out of memory holding the line; reading stops here");
+            break;
+        case LineSource::eNext::ReadError:
+            m_readFailed = true;
+            return eResult::End;
+        default: return eResult::End;
+    }
+    m_error = message;
+    return eResult::Stopped;
+}
 
 CaptureReader::eResult CaptureReader::Next(bool parse) {
+    m_error.clear();
     std::string_view line;
     do {
-        if (!m_lines.Next(line)) return eResult::eEnd;
+        const LineSource::eNext next = m_lines.Next(line);
+        if (next != LineSource::eNext::Line) return stop(next);
     } while (isBlankLine(line));
     ++m_callNumber;
-    if (!parse) return eResult::eSkipped;
-    return m_parser.Parse(line.data(), line.size(), m_call) ? eResult::eCall : eResult::eBadCall;
+    if (!parse) return eResult::Skipped;
+    try {
+        return m_parser.Parse(line.data(), line.size(), m_call) ? eResult::Call : eResult::BadCall;
+    } catch (const std::bad_alloc&) {
+        // The call is dropped; its allocations went with the unwinding.
+        m_call.Clear();
+        m_error = "out of memory reading the call";
+        return eResult::BadCall;
+    }
 }
 
 }  // namespace vesk::replay

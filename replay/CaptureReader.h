@@ -21,31 +21,40 @@ namespace vesk::replay {
 class CaptureReader {
 public:
     enum class eResult {
-        eCall,     // Call() holds the next call
-        eBadCall,  // the line is not a well-formed call: Error() says why
-        eSkipped,  // a call line passed over unread (Next with parse false)
-        eEnd,      // no more lines (or the input could not be read)
+        Call,     // Call() holds the next call
+        BadCall,  // the line is not a well-formed call: Error() says why
+        Skipped,  // a call line passed over unread (Next with parse false)
+        End,      // no more lines
+        Stopped,  // reading had to stop at a line: Error() says why
     };
 
-    // Reads from `input`, which stays owned by the caller.
-    explicit CaptureReader(std::FILE* input);
+    // Reads from `input`, which stays owned by the caller; lines longer than
+    // `maxLineBytes` stop the reading.
+    explicit CaptureReader(std::FILE* input,
+                           size_t maxLineBytes = LineSource::kDefaultMaxLineBytes);
 
     // Advances to the next call line. With `parse` false the line is
     // counted but not parsed.
     eResult Next(bool parse = true);
 
     CapturedCall& Call() { return m_call; }
-    const std::string& Error() const { return m_parser.Error(); }
+    const std::string& Error() const { return m_error.empty() ? m_parser.Error() : m_error; }
     // Line number (1-based) and call number of the line last read.
     uint64_t LineNumber() const { return m_lines.LineNumber(); }
     uint64_t CallNumber() const { return m_callNumber; }
-    bool ReadFailed() const { return m_lines.ReadFailed(); }
+    // True when the input could not be read to its end (an I/O error).
+    bool ReadFailed() const { return m_readFailed; }
 
 private:
+    // Why the lines ended: eEnd, or eStopped with the message set.
+    eResult stop(LineSource::eNext reason);
+
     LineSource m_lines;
     CallParser m_parser;
     CapturedCall m_call;
+    std::string m_error;  // a failure of the reader's own, else empty
     uint64_t m_callNumber = 0;
+    bool m_readFailed = false;
 };
 
 }  // namespace vesk::replay

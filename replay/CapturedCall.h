@@ -6,7 +6,10 @@
 // allocating once the largest call has been seen.
 #pragma once
 
+#include <cstdint>
+
 #include "host/CKOVeskMemoryLogger.h"
+#include "replay/TimeStamp.h"
 
 namespace vesk::replay {
 
@@ -20,12 +23,24 @@ struct CapturedCall {
     // Matching or non-matching output ingestion.
     bool matching = true;
 
+    // When the call started, how long it took, and which thread and process
+    // of the traced program made it: each only where the capture says.
+    bool hasTime = false;
+    tTimeStamp time;
+    bool hasDuration = false;
+    double durationSeconds = 0;
+    bool hasThread = false;
+    uint64_t thread = 0;
+    bool hasProcess = false;
+    uint64_t process = 0;
+
     // Forgets the previous call; keeps every allocation.
     void Clear() {
         input.Clear();
         output.Clear();
         hasOutput = false;
         matching = true;
+        hasTime = hasDuration = hasThread = hasProcess = false;
     }
 };
 

@@ -1,14 +1,14 @@
 #include "replay/HostSetup.h"
 
-#include "host/VeskServices.h"
+#include "host/HostSideServices.h"
 
 namespace vesk::replay {
 
 void SetUpHost(bool summary) {
-    CVeskApiInfo::ResetAll();
-    CKOVeskRegistry::ClearApiValues();
-    CKOVeskRegistry::SetApiValue(eKoVeskApiVisa, "StatusPrefix", kVisaStatusPrefix);
-    CAppSettings::SetExportIsSummary(summary);
+    nKoVeskHost::ResetApiInfo();
+    nKoVeskHost::ClearApiValues();
+    nKoVeskHost::SetApiValue(eKoVeskApiVisa, "StatusPrefix", kVisaStatusPrefix);
+    nKoVeskHost::SetExportIsSummary(summary);
 }
 
 }  // namespace vesk::replay

@@ -3,8 +3,10 @@
 // Reads in large blocks into one buffer that is reused for the whole input,
 // so memory stays flat however long the input is; only a single line longer
 // than the buffer makes it grow, by doubling with realloc (which moves a
-// large block without copying it). Every line handed out is followed by at
-// least kLinePadding readable bytes (the JSON parser reads ahead).
+// large block without copying it), and never past the longest line allowed.
+// Every line handed out is followed by at least kLinePadding readable bytes
+// (the JSON parser reads ahead). A byte-order mark at the very start of the
+// input is skipped.
 #pragma once
 
 #include <cstddef>
@@ -22,30 +24,46 @@ class LineSource {
 public:
     // Bytes read from the input at a time.
     static constexpr size_t kReadSize = size_t{1} << 20;
+    // The longest line held unless the caller allows another length.
+    static constexpr size_t kDefaultMaxLineBytes = size_t{1} << 30;
 
-    // Reads from `input`, which stays owned by the caller.
-    explicit LineSource(std::FILE* input);
+    enum class eNext {
+        Line,         // `line` holds the next line
+        End,          // the input has ended
+        ReadError,    // the input could not be read further
+        TooLong,      // the next line is longer than the longest allowed
+        OutOfMemory,  // the next line could not be held
+    };
+
+    // Reads from `input`, which stays owned by the caller. Throws
+    // std::bad_alloc when not even the first block can be allocated.
+    explicit LineSource(std::FILE* input, size_t maxLineBytes = kDefaultMaxLineBytes);
 
     // The next line without its line break (a "\r" before the "\n" is
-    // dropped too); false at the end of the input or on a read error.
-    bool Next(std::string_view& line);
+    // dropped too). After anything but Line, every further call returns
+    // the same: a line that cannot be held ends the input, since what
+    // follows it cannot be found without reading it.
+    eNext Next(std::string_view& line);
 
-    // 1-based number of the line last returned by Next.
+    // 1-based number of the line last returned, or of the line that could
+    // not be held.
     uint64_t LineNumber() const { return m_lineNumber; }
-
-    // True when reading stopped because of an input error.
-    bool ReadFailed() const { return m_readFailed; }
+    size_t MaxLineBytes() const { return m_maxLineBytes; }
 
 private:
-    // Moves the unread bytes to the front and reads more behind them;
-    // false when nothing more could be read.
-    bool refill();
+    // Moves the unread bytes to the front and reads more behind them,
+    // growing the buffer for a long line. Sets m_stop when it cannot.
+    void refill();
+    // Ends the input with `result`; `atALine` when a line (the one that
+    // could not be held) was begun.
+    eNext finish(eNext result, bool atALine);
 
     struct FreeBuffer {
         void operator()(char* buffer) const { std::free(buffer); }
     };
 
     std::FILE* m_input;
+    size_t m_maxLineBytes;
     std::unique_ptr<char, FreeBuffer> m_buffer;  // m_end bytes of data, then padding
     size_t m_size = 0;                           // bytes allocated
     size_t m_begin = 0;          // first unread byte
@@ -53,7 +71,9 @@ private:
     size_t m_scanned = 0;        // bytes after m_begin known to hold no '\n'
     uint64_t m_lineNumber = 0;
     bool m_atEof = false;
-    bool m_readFailed = false;
+    bool m_atStart = true;       // nothing read yet: a byte-order mark may follow
+    eNext m_stop = eNext::Line;  // why reading must stop, once it must
+    bool m_finished = false;     // m_stop was returned: every Next returns it
 };
 
 }  // namespace vesk::replay

@@ -91,11 +91,11 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
         } else if (std::strcmp(argument, "--summary") == 0) {
             options.summary = true;
         } else if (std::strcmp(argument, "--list") == 0) {
-            if (!setMode(eMode::eList, argument)) return false;
+            if (!setMode(eMode::List, argument)) return false;
         } else if (std::strcmp(argument, "--xml") == 0) {
-            if (!setMode(eMode::eXml, argument)) return false;
+            if (!setMode(eMode::Xml, argument)) return false;
         } else if (isOption(argument, "--export", value)) {
-            if (!setMode(eMode::eExport, argument)) return false;
+            if (!setMode(eMode::Export, argument)) return false;
             long long use = 0;
             if (value && !parseInteger(value, std::numeric_limits<int32_t>::min(),
                                        std::numeric_limits<int32_t>::max(), use)) {
@@ -104,7 +104,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
             }
             options.exportUse = static_cast<int32_t>(use);
         } else if (isOption(argument, "--pages", value)) {
-            if (!setMode(eMode::ePages, argument)) return false;
+            if (!setMode(eMode::Pages, argument)) return false;
             long long number = 0;
             if (value && !parseInteger(value, 1, std::numeric_limits<long long>::max(), number)) {
                 error = std::string("--pages: N must be a call number from 1, not \"") + value +

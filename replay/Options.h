@@ -6,10 +6,10 @@
 
 namespace vesk::replay {
 
-enum class eMode { eList, eExport, eXml, ePages };
+enum class eMode { List, Export, Xml, Pages };
 
 struct Options {
-    eMode mode = eMode::eList;
+    eMode mode = eMode::List;
     int32_t exportUse = 0;    // --export=USE
     bool summary = false;     // --summary: the host's export-summary setting
     uint64_t pagesCall = 0;   // --pages=N; 0: every call

@@ -1,5 +1,6 @@
 #include "replay/OutputBuffer.h"
 
+#include <cerrno>
 #include <charconv>
 
 namespace vesk::replay {
@@ -18,13 +19,21 @@ void OutputBuffer::AppendDecimal(int64_t value) {
     m_text.append(digits, static_cast<size_t>(result.ptr - digits));
 }
 
+void OutputBuffer::fail(int error) {
+    if (m_failed) return;
+    m_failed = true;
+    m_failureErrno = error;
+}
+
 bool OutputBuffer::Flush() {
     if (!m_text.empty()) {
-        if (std::fwrite(m_text.data(), 1, m_text.size(), m_output) != m_text.size()) m_failed = true;
+        if (!m_failed && std::fwrite(m_text.data(), 1, m_text.size(), m_output) != m_text.size()) {
+            fail(errno);
+        }
         m_written += m_text.size();
         m_text.clear();
     }
-    if (std::fflush(m_output) != 0) m_failed = true;
+    if (!m_failed && std::fflush(m_output) != 0) fail(errno);
     return !m_failed;
 }
 

@@ -43,13 +43,23 @@ public:
         if (m_text.size() >= kFlushSize) Flush();
     }
     // Writes everything out; false when the output failed (now or before).
+    // Once a write has failed, nothing more is written: text appended after
+    // it is dropped at the next flush, so memory stays flat while the caller
+    // winds down.
     bool Flush();
 
+    // True once a write has failed; the errno value of that first failure.
+    bool Failed() const { return m_failed; }
+    int FailureErrno() const { return m_failureErrno; }
+
 private:
+    void fail(int error);
+
     std::FILE* m_output;
     std::string m_text;
     size_t m_written = 0;  // bytes handed to the stream so far
     bool m_failed = false;
+    int m_failureErrno = 0;
 };
 
 }  // namespace vesk::replay

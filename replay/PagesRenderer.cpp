@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "host/VeskServices.h"
+#include "host/HostSideServices.h"
 
 namespace vesk::replay {
 

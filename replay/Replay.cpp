@@ -3,7 +3,6 @@
 #include <exception>
 #include <memory>
 
-#include "host/VeskServices.h"
 #include "replay/CaptureReader.h"
 
 namespace vesk::replay {
@@ -69,10 +68,15 @@ ReplayResult Replay::Run(std::FILE* input, const std::string& inputName, uint64_
     for (;;) {
         const bool wanted = onlyCall == 0 || reader.CallNumber() + 1 == onlyCall;
         const CaptureReader::eResult next = reader.Next(wanted);
-        if (next == CaptureReader::eResult::eEnd) break;
+        if (next == CaptureReader::eResult::End) break;
+        if (next == CaptureReader::eResult::Stopped) {
+            report(inputName, reader.LineNumber(), reader.Error().c_str());
+            result.stopped = true;
+            break;
+        }
         ++result.calls;
-        if (next == CaptureReader::eResult::eSkipped) continue;
-        if (next == CaptureReader::eResult::eBadCall) {
+        if (next == CaptureReader::eResult::Skipped) continue;
+        if (next == CaptureReader::eResult::BadCall) {
             report(inputName, reader.LineNumber(), reader.Error().c_str());
             ++result.skipped;
         } else if (renderCall(reader.CallNumber(), reader.Call(), inputName, reader.LineNumber())) {
@@ -81,6 +85,11 @@ ReplayResult Replay::Run(std::FILE* input, const std::string& inputName, uint64_
             ++result.skipped;
         }
         m_out.FlushIfFull();
+        // Nobody reads the rest: stop at once rather than render it.
+        if (m_out.Failed()) {
+            result.outputFailed = true;
+            break;
+        }
         if (onlyCall != 0 && reader.CallNumber() == onlyCall) break;
     }
     m_renderer.End(m_out);

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include "host/VeskServices.h"
+#include "host/CProcThreadInfo.h"
 #include "replay/PluginLoader.h"
 #include "replay/Renderer.h"
 
@@ -18,6 +18,8 @@ struct ReplayResult {
     uint64_t rendered = 0;   // calls rendered
     uint64_t skipped = 0;    // calls reported and skipped
     bool readFailed = false; // the input could not be read to its end
+    bool stopped = false;    // reading stopped at a line that could not be held
+    bool outputFailed = false;  // a write failed: the replay stopped there
 };
 
 class Replay {

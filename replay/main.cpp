@@ -33,12 +33,12 @@ int fail(const std::string& message) {
 
 std::unique_ptr<Renderer> makeRenderer(const Options& options, const PluginEntryPoints& entry) {
     switch (options.mode) {
-        case eMode::eList: return std::make_unique<ListRenderer>();
-        case eMode::eExport:
+        case eMode::List: return std::make_unique<ListRenderer>();
+        case eMode::Export:
             return std::make_unique<ExportRenderer>(
                 static_cast<IKoVeskCall::eCallExportUse>(options.exportUse));
-        case eMode::eXml: return std::make_unique<XmlRenderer>();
-        case eMode::ePages: return std::make_unique<PagesRenderer>(entry);
+        case eMode::Xml: return std::make_unique<XmlRenderer>();
+        case eMode::Pages: return std::make_unique<PagesRenderer>(entry);
     }
     return nullptr;
 }
@@ -82,14 +82,19 @@ int main(int argc, char** argv) {
         Replay replay(plugin.EntryPoints(), *renderer, out, stderr);
         const ReplayResult result = replay.Run(input, options.input, options.pagesCall);
         if (result.skipped > 0) status = kExitSkipped;
-        if (options.pagesCall != 0 && result.calls < options.pagesCall) {
+        // A line that could not be held ends the reading: the calls before it
+        // are rendered, unless there were none.
+        if (result.stopped) status = result.calls == 0 ? kExitFailure : kExitSkipped;
+        if (options.pagesCall != 0 && result.calls < options.pagesCall && !result.outputFailed) {
             std::fprintf(stderr, "%s: error: no call %llu (the capture has %llu calls)\n",
                          options.input.c_str(), static_cast<unsigned long long>(options.pagesCall),
                          static_cast<unsigned long long>(result.calls));
             status = kExitSkipped;
         }
         if (result.readFailed) status = fail("cannot read " + options.input);
-        if (!out.Flush()) status = fail("cannot write the output");
+        if (!out.Flush()) {
+            status = fail(std::string("cannot write the output: ") + std::strerror(out.FailureErrno()));
+        }
     }
     if (!fromStdin) std::fclose(input);
     return status;

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "call/RecordLimits.h"
-#include "call_test_support.h"
+#include "CallTestSupport.h"
 
-namespace call_test {
+namespace kovesk_test {
 namespace {
 
 using nKoVeskLog210::kDescriptionBufferSize;
@@ -34,7 +34,7 @@ protected:
 // Arguments that each fill a whole value buffer never fit behind the function
 // name, and a function name longer than the buffer is cut: the line says so.
 TEST_F(BoundsTest, DescriptionOfTheLongestValuesAndNames) {
-    CapturedCall values("f");
+    LoggedCall values("f");
     values.enter({{"dummysesvi", code::kText, text(std::string(3000, 's'))},
                   {"vi", code::kSession, u32(0x10)},
                   {"attribute", code::kAttribute, u32(kTmoValue)},
@@ -42,7 +42,7 @@ TEST_F(BoundsTest, DescriptionOfTheLongestValuesAndNames) {
     EXPECT_EQ(values.description(), "f (...)");
 
     const std::string function(3000, 'F');
-    CapturedCall named(function.c_str());
+    LoggedCall named(function.c_str());
     named.enter({{"count", code::kUInt32, u32(1)}});
     const std::string line = named.description();
     const size_t room = kDescriptionBufferSize - 1 - 2 - 4;  // less the terminator and ", ...)"
@@ -54,7 +54,7 @@ TEST_F(BoundsTest, DescriptionOfTheLongestValuesAndNames) {
 // A value of 1023 characters reaches the page rows and the XML parameters
 // whole: cut inside the host's name, the parenthesis kept.
 TEST_F(BoundsTest, LongestValuesInRowsAndXml) {
-    CapturedCall call("f");
+    LoggedCall call("f");
     call.enter({{"attribute", code::kAttribute, u32(kTmoValue)},
                 {"dummysesvi", code::kText, text(std::string(3000, 's'))},
                 {"vi", code::kSession, u32(0x10)}});
@@ -72,13 +72,22 @@ TEST_F(BoundsTest, LongestValuesInRowsAndXml) {
 // The widest dump lines there are (16-bit booleans: 11 + 12 columns of 7)
 // and offsets near 2^31 fit the export's and the page's line buffers.
 TEST_F(BoundsTest, WidestDumpLinesInTheExportAndOnThePage) {
-    const std::tuple<const char*, int, int, Bytes, int, size_t, size_t> cases[] = {
-        {"16-bit booleans", 22, 2, Bytes(48, 1), 0, 95, 11 + 6 * 7},
-        {"bytes", code::kByteArray, 1, Bytes(32, 'x'), 0, 76, 44},
-        {"tail of a 2 GiB value", code::kByteArray, 1, Bytes(64, 'y'), 0x7FFFFFF0, 76, 44}};
+    struct {
+        const char* why;
+        int type, elementSize;
+        Bytes bytes;
+        int fullSize;  // 0: captured whole
+        size_t exportLength, pageLength;
+    } const cases[] = {
+        {.why = "16-bit booleans", .type = 22, .elementSize = 2, .bytes = Bytes(48, 1), .fullSize = 0,
+         .exportLength = 95, .pageLength = 11 + 6 * 7},
+        {.why = "bytes", .type = code::kByteArray, .elementSize = 1, .bytes = Bytes(32, 'x'), .fullSize = 0,
+         .exportLength = 76, .pageLength = 44},
+        {.why = "tail of a 2 GiB value", .type = code::kByteArray, .elementSize = 1, .bytes = Bytes(64, 'y'),
+         .fullSize = 0x7FFFFFF0, .exportLength = 76, .pageLength = 44}};
     for (const auto& [why, type, elementSize, bytes, fullSize, exportLength, pageLength] : cases) {
         SCOPED_TRACE(why);
-        CapturedCall call("viWrite");
+        LoggedCall call("viWrite");
         call.enter({{"buf", type, u64(0x1000)}, {"*buf", type, bytes}});
         call.input.SetParamElementSize(1, elementSize);
         if (fullSize) {
@@ -104,4 +113,4 @@ TEST_F(BoundsTest, WidestDumpLinesInTheExportAndOnThePage) {
 }
 
 }  // namespace
-}  // namespace call_test
+}  // namespace kovesk_test

@@ -1,8 +1,8 @@
 // The buffer list: the name-pairing rule, lookups by name, and the bytes
 // handed to the host.
-#include "call_test_support.h"
+#include "CallTestSupport.h"
 
-namespace call_test {
+namespace kovesk_test {
 namespace {
 
 using BufferListTest = CallRecordTest;
@@ -34,9 +34,9 @@ TEST_F(BufferListTest, ListLookupIgnoresLetterCase) {
 // The host copies the bytes of every listed buffer that has any, from the
 // logger the entry names; only a record without buffers answers false.
 TEST_F(BufferListTest, GetBuffersHandsOutTheLoggersBytes) {
-    CapturedCall call("viRead");
+    LoggedCall call("viRead");
     call.ingestInput({{"empty", code::kByteArray, {}}, {"sent", code::kByteArray, text("IN")}});
-    CapturedCall::add(call.output, {{"got", code::kByteArray, text("OUT!")}});
+    LoggedCall::add(call.output, {{"got", code::kByteArray, text("OUT!")}});
     call.record.ProcessLoggerMatchingOutput(&call.output);
     std::vector<char*> data;
     std::vector<int> sizes;
@@ -55,4 +55,4 @@ TEST_F(BufferListTest, GetBuffersHandsOutTheLoggersBytes) {
 }
 
 }  // namespace
-}  // namespace call_test
+}  // namespace kovesk_test

@@ -15,7 +15,9 @@
 #include "call/CVISACall.h"
 #include "format/CVisaFormat.h"
 #include "host/CKOVeskMemoryLogger.h"
-#include "host/VeskServices.h"
+#include "host/CProcThreadInfo.h"
+#include "host/CVeskApiInfo.h"
+#include "host/HostSideServices.h"
 
 namespace nKoVeskLog210 {
 namespace {
@@ -131,18 +133,18 @@ class RenderingThreadsTest : public ::testing::Test {
 protected:
     // The host's settings are made before any thread renders.
     void SetUp() override {
-        CVeskApiInfo::ResetAll();
+        nKoVeskHost::ResetApiInfo();
         CVeskApiInfo* visa = CVeskApiInfo::GetVeskApiInfo(eKoVeskApiVisa);
         visa->hasValueNames = true;
         visa->valueNameCallback = answerValueName;
-        CKOVeskRegistry::SetApiValue(eKoVeskApiVisa, "StatusPrefix", "VISA");
-        CKOVeskLocalization::SetStatusDescriptor("VISA", 0x3FFF0085, "Unknown status");
-        CAppSettings::SetExportIsSummary(false);
+        nKoVeskHost::SetApiValue(eKoVeskApiVisa, "StatusPrefix", "VISA");
+        nKoVeskHost::SetStatusDescriptor("VISA", 0x3FFF0085, "Unknown status");
+        nKoVeskHost::SetExportIsSummary(false);
     }
     void TearDown() override {
-        CVeskApiInfo::ResetAll();
-        CKOVeskRegistry::ClearApiValues();
-        CKOVeskLocalization::ClearStatusDescriptors();
+        nKoVeskHost::ResetApiInfo();
+        nKoVeskHost::ClearApiValues();
+        nKoVeskHost::ClearStatusDescriptors();
     }
 };
 

@@ -58,9 +58,9 @@ class ScalarFormatTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::setlocale(LC_ALL, "C");
-        CVeskApiInfo::ResetAll();
+        nKoVeskHost::ResetApiInfo();
     }
-    void TearDown() override { CVeskApiInfo::ResetAll(); }
+    void TearDown() override { nKoVeskHost::ResetApiInfo(); }
 };
 
 // Every code family at the captured sizes that pick its read: 1, 2, 4 and 8
@@ -176,7 +176,7 @@ TEST_F(ScalarFormatTest, NamedCodes) {
         {{29}, of<uint32_t>(0x3FFF001A), "TIMEOUT", "0x3FFF001A (MY_ATTR_TIMEOUT)"},
         {{23}, of<uint32_t>(0xBFFF0015), "0xBFFF0015", "0xBFFF0015 (MY_ATTR_TIMEOUT)"},
     });
-    CVeskApiInfo::ResetAll();
+    nKoVeskHost::ResetApiInfo();
     expectRenderings({{{103}, bytesOf<uint32_t>({1, 0}), "0x00000000", "0x00000000"}});
 }
 

@@ -96,12 +96,12 @@ TEST(NameTablesTest, TellingAndSampledRows) {
 class NameLookupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        CVeskApiInfo::ResetAll();
+        nKoVeskHost::ResetApiInfo();
         m_logger.SetFunction("viGetAttribute", 1, kVisaApiType);
     }
     void TearDown() override {
         g_failIconvOpen = false;
-        CVeskApiInfo::ResetAll();
+        nKoVeskHost::ResetApiInfo();
     }
     std::string lookup(const tRow* table, uint32_t value, uint32_t outSize = kArgumentTextSize,
                        int index = 0, bool shortForm = false) {
@@ -149,7 +149,7 @@ TEST_F(NameLookupTest, TheHostAnswersFirst) {
     EXPECT_EQ(lookup(kAttr, 0x3FFF001Au, 32), std::string(31, 'N'));
     hostNames(std::wstring(32, L'N'));
     EXPECT_EQ(lookup(kAttr, 0x3FFF001Au, 32), "VI_ATTR_TMO_VALUE");
-    CVeskApiInfo::ResetAll();
+    nKoVeskHost::ResetApiInfo();
     hostNames(L"OTHER", 7);
     EXPECT_EQ(lookup(nullptr, 0), "<null>");
     m_logger.SetFunction("otherCall", 1, 7);

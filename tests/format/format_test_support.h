@@ -13,7 +13,8 @@
 
 #include "format/FormatTypes.h"
 #include "host/CKOVeskMemoryLogger.h"
-#include "host/VeskServices.h"
+#include "host/CVeskApiInfo.h"
+#include "host/HostSideServices.h"
 
 namespace kovesk_test {
 

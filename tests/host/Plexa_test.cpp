@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host/VeskServices.h"
+#include "host/CVeskUtility.h"
 
 namespace {
 

@@ -9,8 +9,9 @@
 namespace ex = ko::zel::exception;
 using ko::zel::DecodeUtf8;
 using ko::zel::Utf8ToWide;
+using kovesk_test::textOf;
 
-static WideStringBase Decode(const std::string& bytes) {
+static WideStringBase decode(const std::string& bytes) {
     // A block of its own, so that AddressSanitizer sees a read past the end.
     const std::vector<unsigned char> copy(bytes.begin(), bytes.end());
     return Utf8ToWide(copy.data(), copy.data() + copy.size());
@@ -32,7 +33,7 @@ TEST(Utf8ToWideTest, AcceptedSequences) {
         {"\xFB\x84\x80\x80\x80\x81", L"\x44000001"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(c.expected, Text(Decode(c.bytes))) << "input of " << c.bytes.size() << " bytes";
+        EXPECT_EQ(c.expected, textOf(decode(c.bytes))) << "input of " << c.bytes.size() << " bytes";
     }
     // Nothing to decode is not an error.
     EXPECT_TRUE(Utf8ToWide(nullptr, nullptr).empty());
@@ -52,7 +53,7 @@ TEST(Utf8ToWideTest, RejectedSequences) {
         "\xFE", "\xFF", "ab\xFF",                                   // bytes that never occur
     };
     for (const std::string& bytes : cases) {
-        EXPECT_THROW(Decode(bytes), ex::InvalidSequence) << "input of " << bytes.size() << " bytes";
+        EXPECT_THROW(decode(bytes), ex::InvalidSequence) << "input of " << bytes.size() << " bytes";
     }
 }
 

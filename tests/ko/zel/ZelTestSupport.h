@@ -6,7 +6,10 @@
 
 #include "ko/zel/StringBase.h"
 
-inline std::wstring Text(const WideStringBase& wide) { return {wide.c_str(), wide.length()}; }
+namespace kovesk_test {
+
+// The text of a wide string, for comparisons and messages.
+inline std::wstring textOf(const WideStringBase& wide) { return {wide.c_str(), wide.length()}; }
 
 // Switches one locale category for a scope; `active` says whether the machine has it.
 struct ScopedLocale {
@@ -18,3 +21,5 @@ struct ScopedLocale {
     std::string previous;
     bool active;
 };
+
+}  // namespace kovesk_test

@@ -9,13 +9,17 @@
 #include <cstring>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "call/CVISACall.h"
 #include "host/CKOVeskMemoryLogger.h"
-#include "host/VeskServices.h"
+#include "host/CProcThreadInfo.h"
+#include "host/CVeskApiInfo.h"
+#include "host/CVeskUtility.h"
+#include "host/HostSideServices.h"
 
-namespace call_test {
+namespace kovesk_test {
 
 using nKoVeskLog210::CVISACall;
 using Bytes = std::vector<unsigned char>;
@@ -71,12 +75,13 @@ public:
     void useFormatter(nKoVeskLog210::CVisaFormat& formatter) { m_formatter = &formatter; }
 };
 
-// One captured call as the host holds it: the two loggers and the record.
-struct CapturedCall {
+// One call as the host holds it while tracing: the two loggers it captured
+// into and the record that describes it.
+struct LoggedCall {
     CKOVeskMemoryLogger input, output;
     ObservableRecord record;
 
-    explicit CapturedCall(const char* function, int apiType = nKoVeskLog210::kVisaApiType) {
+    explicit LoggedCall(const char* function, int apiType = nKoVeskLog210::kVisaApiType) {
         input.SetFunction(function, 0x6342, apiType);
         output.SetFunction(function, 0x6342, apiType);
     }
@@ -134,15 +139,7 @@ inline Lines exportLines(const CVISACall& record, IKoVeskCall::eCallExportUse us
 class CallRecordTest : public ::testing::Test {
 protected:
     void SetUp() override { resetHost(); }
-    static void resetHost() {
-        CKOVeskRegistry::ClearApiValues();
-        CAppSettings::SetExportIsSummary(false);
-        CVeskApiInfo::ResetAll();
-        CVeskUtility::ResetMessageBoxes();
-        CHelpLauncher::ResetRequests();
-        CKOVeskLocalization::ClearStatusDescriptors();
-        CKOVeskLocalization::SetLocaleLanguage(eKoVeskLocaleEnglish);
-    }
+    static void resetHost() { nKoVeskHost::ResetServices(); }
 };
 
-}  // namespace call_test
+}  // namespace kovesk_test
