@@ -1,204 +1,109 @@
 #include "replay/PagesRenderer.h"
 
-#include <cstring>
-#include <stdexcept>
-#include <vector>
-
-#include "host/HostSideServices.h"
-
 namespace vesk::replay {
 
 namespace {
 
-// The VISA page files, as the record names them (relative to the host's
-// installation; ShowProperties hands out full paths ending so).
-constexpr char kInputPage[] = "PropPagesVisa.pxb/Visa_Input.pxv";
-constexpr char kOutputPage[] = "PropPagesVisa.pxb/Visa_Output.pxv";
-constexpr char kBufferPage[] = "PropPagesVisa.pxb/Visa_Buffer.pxv";
-
-// Help-button states as the input page's entry point reports them.
-const char* buttonStateName(int32_t state) {
-    switch (state) {
-        case 0: return "none";
-        case 1: return "unknown";
-        case 2: return "known";
-        default: return nullptr;
-    }
-}
-
-bool endsWith(const StringBase& text, const char* suffix) {
-    const size_t length = std::strlen(suffix);
-    return text.length() >= length &&
-           std::memcmp(text.c_str() + text.length() - length, suffix, length) == 0;
-}
-
-bool offers(const std::vector<StringBase>& pages, const char* page) {
-    for (const StringBase& path : pages) {
-        if (endsWith(path, page)) return true;
-    }
-    return false;
-}
-
-// The runtime's string handles of one page request; released on scope exit.
-class StringHandle {
+// The pages as lines of text: "call N: TITLE", "pages: ...", then
+// "input:", "  NAME = VALUE" rows, "buttons: ...", "output:", rows,
+// "return value: ...", "description: ...", "buffers: ..." and each
+// "buffer I NAME: HEADING" with its dump lines indented.
+class TextPageSink : public tPageSink {
 public:
-    StringHandle() : m_handle(PlexaNewString()) {}
-    ~StringHandle() { PlexaDisposeString(m_handle); }
-    StringHandle(const StringHandle&) = delete;
-    StringHandle& operator=(const StringHandle&) = delete;
-    HStr** get() const { return m_handle; }
+    TextPageSink(uint64_t number, OutputBuffer& out) : m_number(number), m_out(out) {}
+
+    void Window(const StringBase& title, const std::vector<StringBase>& pages) override {
+        m_out.Append("call ");
+        m_out.AppendDecimal(static_cast<int64_t>(m_number));
+        m_out.Append(": ");
+        m_out.Append(title.c_str(), title.length());
+        m_out.Append("\npages: ");
+        for (size_t i = 0; i < pages.size(); ++i) {
+            if (i > 0) m_out.Append("; ");
+            m_out.Append(pages[i].c_str(), pages[i].length());
+        }
+        m_out.Append('\n');
+    }
+
+    void InputPage(const StringArrayHandle& names, const StringArrayHandle& values,
+                   int32_t attributeButton, int32_t eventButton) override {
+        m_out.Append("input:\n");
+        appendRows(names, values);
+        m_out.Append("buttons: attribute=");
+        appendButton(attributeButton);
+        m_out.Append(" event=");
+        appendButton(eventButton);
+        m_out.Append('\n');
+    }
+
+    void OutputPage(const StringArrayHandle& names, const StringArrayHandle& values,
+                    const StringHandle& returnValue, const StringHandle& description) override {
+        m_out.Append("output:\n");
+        appendRows(names, values);
+        m_out.Append("return value: ");
+        m_out.Append(returnValue.Text());
+        m_out.Append("\ndescription: ");
+        m_out.Append(description.Text());
+        m_out.Append('\n');
+    }
+
+    void BufferList(const StringArrayHandle& names) override {
+        m_out.Append("buffers: ");
+        for (int32_t i = 0; i < names.Count(); ++i) {
+            if (i > 0) m_out.Append("; ");
+            m_out.Append(names.Text(i));
+        }
+        m_out.Append('\n');
+    }
+
+    void Buffer(int32_t index, std::string_view name, const StringHandle& heading,
+                const StringArrayHandle& lines) override {
+        m_out.Append("buffer ");
+        m_out.AppendDecimal(index);
+        m_out.Append(' ');
+        m_out.Append(name);
+        m_out.Append(": ");
+        m_out.Append(heading.Text());
+        m_out.Append('\n');
+        for (int32_t line = 0; line < lines.Count(); ++line) {
+            m_out.Append("  ");
+            m_out.Append(lines.Text(line));
+            m_out.Append('\n');
+        }
+    }
 
 private:
-    HStr** m_handle;
-};
-
-class StringArrayHandle {
-public:
-    StringArrayHandle() : m_handle(PlexaNewStringArray()) {}
-    ~StringArrayHandle() { PlexaDisposeStringArray(m_handle); }
-    StringArrayHandle(const StringArrayHandle&) = delete;
-    StringArrayHandle& operator=(const StringArrayHandle&) = delete;
-    HStrArray** get() const { return m_handle; }
-    int32_t count() const { return m_handle && *m_handle ? (*m_handle)->cnt : 0; }
-    HStr** element(int32_t index) const { return (*m_handle)->elt[index]; }
-
-private:
-    HStrArray** m_handle;
-};
-
-void appendHandle(OutputBuffer& out, HStr** handle) {
-    if (handle && *handle && (*handle)->cnt > 0) {
-        out.Append((*handle)->str, static_cast<size_t>((*handle)->cnt));
+    // "  NAME = VALUE" per row of two parallel lists.
+    void appendRows(const StringArrayHandle& names, const StringArrayHandle& values) {
+        const int32_t rows = names.Count() > values.Count() ? names.Count() : values.Count();
+        for (int32_t row = 0; row < rows; ++row) {
+            m_out.Append("  ");
+            m_out.Append(names.Text(row));
+            m_out.Append(" = ");
+            m_out.Append(values.Text(row));
+            m_out.Append('\n');
+        }
     }
-}
 
-void appendElement(OutputBuffer& out, const StringArrayHandle& array, int32_t index) {
-    if (index < array.count()) appendHandle(out, array.element(index));
-}
-
-// "  NAME = VALUE" per row of two parallel lists.
-void appendRows(OutputBuffer& out, const StringArrayHandle& names,
-                const StringArrayHandle& values) {
-    const int32_t rows = names.count() > values.count() ? names.count() : values.count();
-    for (int32_t row = 0; row < rows; ++row) {
-        out.Append("  ");
-        appendElement(out, names, row);
-        out.Append(" = ");
-        appendElement(out, values, row);
-        out.Append('\n');
+    void appendButton(int32_t state) {
+        switch (static_cast<eHelpButton>(state)) {
+            case eHelpButton::None: m_out.Append("none"); return;
+            case eHelpButton::UnknownName: m_out.Append("unknown"); return;
+            case eHelpButton::KnownName: m_out.Append("known"); return;
+            default: m_out.AppendDecimal(state); return;
+        }
     }
-}
 
-// The host's current property call, reset when the pages are closed (also
-// when the plug-in throws).
-class OpenProperties {
-public:
-    explicit OpenProperties(IKoVeskCall& record) {
-        VeskClasses_ListCtrl_SetCurrentPropertyCall(&record);
-    }
-    ~OpenProperties() { VeskClasses_ListCtrl_SetCurrentPropertyCall(nullptr); }
-    OpenProperties(const OpenProperties&) = delete;
-    OpenProperties& operator=(const OpenProperties&) = delete;
+    uint64_t m_number;
+    OutputBuffer& m_out;
 };
-
-// Throws what a page entry point reported it could not do, so that the call
-// is reported and skipped instead of showing an empty page.
-void throwIfPageFailed() {
-    StringBase failure;
-    if (nKoVeskHost::TakePropertyPageFailure(failure)) throw std::runtime_error(failure.c_str());
-}
 
 }  // namespace
 
-void PagesRenderer::renderInputPage(OutputBuffer& out) {
-    StringArrayHandle names, values;
-    m_entryPoints.inputGetParamData(names.get(), values.get());
-    throwIfPageFailed();
-    out.Append("input:\n");
-    appendRows(out, names, values);
-    // Preset to a value outside the states: an entry point that writes
-    // nothing shows as that number rather than as a plausible state.
-    int32_t attributeButton = -1, eventButton = -1;
-    m_entryPoints.inputGetButtonData(&attributeButton, &eventButton);
-    throwIfPageFailed();
-    out.Append("buttons: attribute=");
-    if (const char* name = buttonStateName(attributeButton)) out.Append(name);
-    else out.AppendDecimal(attributeButton);
-    out.Append(" event=");
-    if (const char* name = buttonStateName(eventButton)) out.Append(name);
-    else out.AppendDecimal(eventButton);
-    out.Append('\n');
-}
-
-void PagesRenderer::renderOutputPage(OutputBuffer& out) {
-    StringArrayHandle names, values;
-    m_entryPoints.outputGetParamData(names.get(), values.get());
-    throwIfPageFailed();
-    out.Append("output:\n");
-    appendRows(out, names, values);
-    StringHandle value, description;
-    m_entryPoints.outputGetRetvalData(value.get(), description.get());
-    throwIfPageFailed();
-    out.Append("return value: ");
-    appendHandle(out, value.get());
-    out.Append("\ndescription: ");
-    appendHandle(out, description.get());
-    out.Append('\n');
-}
-
-void PagesRenderer::renderBufferPage(OutputBuffer& out) {
-    StringArrayHandle names;
-    m_entryPoints.bufferGetBufferData(names.get());
-    throwIfPageFailed();
-    out.Append("buffers: ");
-    for (int32_t i = 0; i < names.count(); ++i) {
-        if (i > 0) out.Append("; ");
-        appendElement(out, names, i);
-    }
-    out.Append('\n');
-    // One dump per buffer the page's choice list offers.
-    for (int32_t i = 0; i < names.count(); ++i) {
-        StringHandle heading;
-        StringArrayHandle lines;
-        m_entryPoints.bufferGetParamData(i, heading.get(), lines.get());
-        throwIfPageFailed();
-        out.Append("buffer ");
-        out.AppendDecimal(i);
-        out.Append(' ');
-        appendElement(out, names, i);
-        out.Append(": ");
-        appendHandle(out, heading.get());
-        out.Append('\n');
-        for (int32_t line = 0; line < lines.count(); ++line) {
-            out.Append("  ");
-            appendElement(out, lines, line);
-            out.Append('\n');
-        }
-    }
-}
-
 void PagesRenderer::Render(uint64_t number, IKoVeskCall* record, const CapturedCall&,
                            OutputBuffer& out) {
-    const OpenProperties open(*record);
-    StringBase stale;
-    nKoVeskHost::TakePropertyPageFailure(stale);
-    StringBase title;
-    std::vector<StringBase> pages;
-    record->ShowProperties(title, pages);
-
-    out.Append("call ");
-    out.AppendDecimal(static_cast<int64_t>(number));
-    out.Append(": ");
-    out.Append(title.c_str(), title.length());
-    out.Append("\npages: ");
-    for (size_t i = 0; i < pages.size(); ++i) {
-        if (i > 0) out.Append("; ");
-        out.Append(pages[i].c_str(), pages[i].length());
-    }
-    out.Append('\n');
-    if (offers(pages, kInputPage)) renderInputPage(out);
-    if (offers(pages, kOutputPage)) renderOutputPage(out);
-    if (offers(pages, kBufferPage)) renderBufferPage(out);
+    TextPageSink sink(number, out);
+    m_reader.Read(*record, sink);
     out.Append('\n');
 }
 
