@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
     const tTimes exportFloor = measure(repeat, [&] {
         std::vector<StringBase> lines(exportLines);
         return secondsOf([&] {
-            for (StringBase& line : lines) line.assign(exportSample.data(), sampleLength(exportSample));
+            for (StringBase& copy : lines) copy.assign(exportSample.data(), sampleLength(exportSample));
         });
     });
     const tTimes pageFloor = measure(repeat, [&] {
@@ -144,7 +144,7 @@ int main(int argc, char** argv) {
             lines.reserve(pageLines);
             StringBase empty;
             for (size_t i = 0; i < pageLines; ++i) lines.push_back(std::move(empty));
-            for (StringBase& line : lines) line.assign(pageSample.data(), sampleLength(pageSample));
+            for (StringBase& copy : lines) copy.assign(pageSample.data(), sampleLength(pageSample));
         });
     });
 

@@ -140,7 +140,7 @@ void Export(benchmark::State& state, size_t size, IKoVeskCall::eCallExportUse us
         driven.record.FormatForOutput(lines.data(), count, use);
         benchmark::DoNotOptimize(lines.data());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(size));
 }
 
 // The buffer page's compact dump into a fresh list of lines, as the page's
@@ -153,7 +153,7 @@ void PageDump(benchmark::State& state, size_t size) {
         driven.record.SetPageBufferParamData(0, heading, lines);
         benchmark::DoNotOptimize(lines.data());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size));
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(size));
 }
 
 void registerAll() {

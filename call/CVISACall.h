@@ -19,10 +19,11 @@
 #include "format/CVisaFormat.h"
 #include "format/FormatTypes.h"
 #include "host/CKOCall.h"
+#include "ko/zel/Export.h"
 
 namespace nKoVeskLog210 {
 
-class KOVV_API CVISACall : public CKOCall {
+class KOVESK_API CVISACall : public CKOCall {
 public:
     // One remembered data buffer: the parameter's name, which logger holds
     // it (eLogDataInput: the input logger, anything else: the output

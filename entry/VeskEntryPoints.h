@@ -23,9 +23,9 @@
 
 #include <cstdint>
 
-#include "format/FormatTypes.h"
 #include "host/IKoVeskCall.h"
 #include "host/Plexa.h"
+#include "ko/zel/Export.h"
 
 extern "C" {
 
@@ -33,30 +33,30 @@ extern "C" {
 // virtual destructor). Any host thread may make records. The one entry
 // point that lets an exception through: when the record cannot be made,
 // std::bad_alloc reaches the host.
-KOVV_API IKoVeskCall* VeskNewCall();
+KOVESK_API IKoVeskCall* VeskNewCall();
 
 // Input page: the parameter rows, names into `names` and full values into
 // `values` (SetPageInputParamData).
-KOVV_API void VeskVV_Input_GetParamData(HStrArray** names, HStrArray** values);
+KOVESK_API void VeskVV_Input_GetParamData(HStrArray** names, HStrArray** values);
 // Input page: the attribute and event help-button states (eButtonState
 // values), written through the two pointers after both are known; a null
 // pointer is skipped.
-KOVV_API void VeskVV_Input_GetButtonData(int32_t* attributeButton, int32_t* eventButton);
+KOVESK_API void VeskVV_Input_GetButtonData(int32_t* attributeButton, int32_t* eventButton);
 // Input page: help on the call's event type / attribute (OpenEventHelp,
 // OpenAttributeHelp): the host's help at the name, or its message 43000.
-KOVV_API void VeskVV_Input_OnHelpEvent();
-KOVV_API void VeskVV_Input_OnHelpAttr();
+KOVESK_API void VeskVV_Input_OnHelpEvent();
+KOVESK_API void VeskVV_Input_OnHelpAttr();
 // Output page: the rows of returned values (SetPageOutputParamData).
-KOVV_API void VeskVV_Output_GetParamData(HStrArray** names, HStrArray** values);
+KOVESK_API void VeskVV_Output_GetParamData(HStrArray** names, HStrArray** values);
 // Output page: the full status text and its description
 // (SetPageOutputRetvalData).
-KOVV_API void VeskVV_Output_GetRetvalData(HStr** value, HStr** description);
+KOVESK_API void VeskVV_Output_GetRetvalData(HStr** value, HStr** description);
 // Buffer page: the dump of the buffer at position `bufferIndex` of the
 // names VeskVV_Buffer_GetBufferData gave, heading and lines
 // (SetPageBufferParamData).
-KOVV_API void VeskVV_Buffer_GetParamData(int32_t bufferIndex, HStr** heading,
+KOVESK_API void VeskVV_Buffer_GetParamData(int32_t bufferIndex, HStr** heading,
                                          HStrArray** lines);
 // Buffer page: the names of all buffers, for its choice list
 // (SetPageBufferBufferData).
-KOVV_API void VeskVV_Buffer_GetBufferData(HStrArray** names);
+KOVESK_API void VeskVV_Buffer_GetBufferData(HStrArray** names);
 }

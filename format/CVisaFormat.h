@@ -5,10 +5,11 @@
 #include <cstdint>
 
 #include "format/CVisaGenericFormat.h"
+#include "ko/zel/Export.h"
 
 namespace nKoVeskLog210 {
 
-class KOVV_API CVisaFormat : public CVisaGenericFormat {
+class KOVESK_API CVisaFormat : public CVisaGenericFormat {
 public:
     // Rows before the terminator row of each table.
     static constexpr uint32_t kAttributeCount = 197;

@@ -17,14 +17,15 @@
 
 #include "format/DataTypeCodes.h"
 #include "format/FormatTypes.h"
+#include "host/CKOVeskLocalization.h"
 #include "host/IKoVeskCall.h"
 #include "host/IKoVeskLogger.h"
-#include "host/CKOVeskLocalization.h"
+#include "ko/zel/Export.h"
 #include "ko/zel/StringBase.h"
 
 namespace nKoVeskLog210 {
 
-class KOVV_API CVisaGenericFormat {
+class KOVESK_API CVisaGenericFormat {
 public:
     // One row of a number-to-name table; a table ends with a row whose name
     // is null (value 0).

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-#define KOVV_API __attribute__((visibility("default")))
 
 namespace nKoVeskLog210 {
 

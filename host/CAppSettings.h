@@ -4,7 +4,7 @@
 // through host/HostSideServices.h.
 #pragma once
 
-#include "host/KoVeskExport.h"
+#include "ko/zel/Export.h"
 
 class KOVESK_API CAppSettings {
 public:

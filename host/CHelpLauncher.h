@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "host/KoVeskExport.h"
+#include "ko/zel/Export.h"
 #include "ko/zel/StringBase.h"
 
 enum eHelpLauncherActions : int32_t {

@@ -13,6 +13,7 @@
 
 #include "host/IKoVeskCall.h"
 #include "host/IKoVeskLogger.h"  // the inline logger accessors convert to the base
+#include "ko/zel/Export.h"
 
 class KOVESK_API CKOCall : public IKoVeskCall {
 public:

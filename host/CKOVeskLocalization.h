@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "host/KoVeskExport.h"
+#include "ko/zel/Export.h"
 #include "ko/zel/StringBase.h"
 
 // The host's language choice, passed on to value-name callbacks.

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "host/IKoVeskLogger.h"
+#include "ko/zel/Export.h"
 
 class KOVESK_API CKOVeskMemoryLogger : public IKoVeskLoggerImpl {
 public:

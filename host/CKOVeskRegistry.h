@@ -6,7 +6,7 @@
 #pragma once
 
 #include "host/IKoVeskLogger.h"
-#include "host/KoVeskExport.h"
+#include "ko/zel/Export.h"
 #include "ko/zel/StringBase.h"
 
 class KOVESK_API CKOVeskRegistry {

@@ -2,7 +2,7 @@
 // the host indents nested calls in its list.
 #pragma once
 
-#include "host/KoVeskExport.h"
+#include "ko/zel/Export.h"
 
 // One per traced thread, owned by the host; a record is given its thread's
 // object (InitProcThreadInfo) and raises and lowers the depth as calls open

@@ -13,7 +13,7 @@
 
 #include "host/CKOVeskLocalization.h"
 #include "host/IKoVeskLogger.h"
-#include "host/KoVeskExport.h"
+#include "ko/zel/Export.h"
 #include "ko/zel/StringBase.h"
 
 // Names a parameter's value for the host: writes a NUL-terminated name of at

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/KoVeskExport.h"
+#include "ko/zel/Export.h"
 #include "host/Plexa.h"
 #include "ko/zel/StringBase.h"
 

@@ -1,11 +1,11 @@
 #include "host/CallTag.h"
 
 void CallTag::SetStatus(int32_t kind, int32_t value, const StringBase& name,
-                        const StringBase& description) {
+                        const StringBase& text) {
     statusKind = kind;
     statusValue = value;
     statusName = name;
-    statusDescription = description;
+    statusDescription = text;
 }
 
 void CallTag::AddParameter(const StringBase& name, const StringBase& value, bool input) {

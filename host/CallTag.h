@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "host/KoVeskExport.h"
+#include "ko/zel/Export.h"
 #include "ko/zel/StringBase.h"
 
 struct KOVESK_API CallTag {
@@ -41,7 +41,7 @@ struct KOVESK_API CallTag {
 
     // Assigns members 4 to 7 in that order.
     void SetStatus(int32_t kind, int32_t value, const StringBase& name,
-                   const StringBase& description);
+                   const StringBase& text);
     // Appends copies of the two strings to the input or output parameters.
     void AddParameter(const StringBase& name, const StringBase& value, bool input);
     // Appends a buffer entry to the input or output buffers.

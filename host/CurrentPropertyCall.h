@@ -6,7 +6,7 @@
 // (host/HostSideServices.h).
 #pragma once
 
-#include "host/KoVeskExport.h"
+#include "ko/zel/Export.h"
 
 class IKoVeskCall;
 

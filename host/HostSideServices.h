@@ -12,7 +12,7 @@
 
 #include "host/CKOVeskLocalization.h"
 #include "host/IKoVeskLogger.h"
-#include "host/KoVeskExport.h"
+#include "ko/zel/Export.h"
 #include "ko/zel/StringBase.h"
 
 class IKoVeskCall;

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "host/CallTag.h"
-#include "host/KoVeskExport.h"
+#include "ko/zel/Export.h"
 #include "ko/zel/StringBase.h"
 
 class IKoVeskLogger;

@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "host/KoVeskExport.h"
+#include "ko/zel/Export.h"
 
 // The host's number of a traced API family; 3 is VISA. Any int may occur.
 enum EKoVeskApiType : int32_t {

@@ -112,7 +112,8 @@ void fillStringArray(HStrArray** handle, const std::vector<StringBase>& texts) {
     for (int32_t i = 0; i < current; ++i) {
         // An element the runtime left empty gets a handle of its own.
         if (!(*handle)->elt[i]) (*handle)->elt[i] = PlexaNewString();
-        copyIntoString(texts[i].c_str(), texts[i].length(), (*handle)->elt[i]);
+        const StringBase& text = texts[static_cast<size_t>(i)];
+        copyIntoString(text.c_str(), text.length(), (*handle)->elt[i]);
     }
     if (current < wanted) {
         resizeBlock(handle, arrayBlockBytes(texts.size()));

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "host/KoVeskExport.h"
+#include "ko/zel/Export.h"
 
 struct HStr {
     int32_t cnt;   // number of bytes in str

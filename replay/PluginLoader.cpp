@@ -60,6 +60,10 @@ std::string PluginLoader::DefaultPath() {
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos) return {};
     path.resize(slash);  // <bin>
+    // Installed, the plug-in has a folder of its own; in the build tree it
+    // lies in ../lib.
+    const std::string installed = path + "/" KOVESK_INSTALLED_PLUGIN_DIR "/" + kPluginFileName;
+    if (access(installed.c_str(), F_OK) == 0) return installed;
     return path + "/../lib/" + kPluginFileName;
 }
 

@@ -38,8 +38,10 @@ public:
 
     const PluginEntryPoints& EntryPoints() const { return m_entryPoints; }
 
-    // Where the plug-in lives beside this program: <bin>/../lib/libKoVeskVV.so,
-    // resolved from /proc/self/exe. Empty when the program's path is unknown.
+    // Where the plug-in lives beside this program, resolved from
+    // /proc/self/exe: <bin>/../lib/kovesk/libKoVeskVV.so once installed (the
+    // library folder as installed), else <bin>/../lib/libKoVeskVV.so as in
+    // the build tree. Empty when the program's path is unknown.
     static std::string DefaultPath();
 
 private:

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test:
-#  1. the normal build (warnings are errors) and its tests;
+#  1. the normal build (warnings are errors) and its tests, then a Release
+#     build, warnings as errors too, and its tests;
 #  2. a build with AddressSanitizer and UndefinedBehaviorSanitizer and its
 #     tests, the fuzz targets' seed corpora among them (its warnings are the
 #     normal build's, and the sanitizers make some of the compiler's bounds
@@ -46,6 +47,9 @@ fuzz_target() {
 
 echo "== normal build" >&2
 run_suite build -DKOVESK_WERROR=ON
+# The optimiser sees more (and warns about more) than the normal build's.
+echo "== Release build (warnings are errors)" >&2
+run_suite build-release -DCMAKE_BUILD_TYPE=Release -DKOVESK_WERROR=ON
 [ "${1:-}" = "--no-sanitize" ] && exit 0
 
 echo "== sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer)" >&2

@@ -14,11 +14,11 @@
 #include <cstdint>
 #include <exception>
 
-#define KO_ZEL_API __attribute__((visibility("default")))
+#include "ko/zel/Export.h"
 
 namespace ko::zel::exception {
 
-class KO_ZEL_API Exception : public std::exception {
+class KOVESK_API Exception : public std::exception {
 public:
     // `file` must point to static text (normally __FILE__) or be null.
     explicit Exception(int32_t line = 0, const char* file = nullptr) noexcept
@@ -39,7 +39,7 @@ private:
 
 // Declares a class without message: its `what` text and error code are fixed.
 #define KO_ZEL_DECLARE_EXCEPTION(Name, Base)                                  \
-    class KO_ZEL_API Name : public Base {                                     \
+    class KOVESK_API Name : public Base {                                     \
     public:                                                                   \
         explicit Name(int32_t line = 0, const char* file = nullptr) noexcept  \
             : Base(line, file) {}                                             \

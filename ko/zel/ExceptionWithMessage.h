@@ -6,12 +6,13 @@
 #pragma once
 
 #include "ko/zel/Exception.h"
+#include "ko/zel/Export.h"
 #include "ko/zel/StringBase.h"
 
 namespace ko::zel::exception {
 
 #define KO_ZEL_DECLARE_EXCEPTION_WITH_MESSAGE(Name, Base)                        \
-    class KO_ZEL_API Name : public Base {                                        \
+    class KOVESK_API Name : public Base {                                        \
     public:                                                                      \
         explicit Name(const ::StringBase& text, int32_t line = 0,                \
                       const char* file = nullptr);                               \

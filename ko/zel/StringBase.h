@@ -208,16 +208,15 @@ public:
 
     StringBase& append(const C* text, uint32_t count) {
         if (count == 0) return *this;
+        // A text inside this string's own buffer is addressed by its offset:
+        // growing may move the buffer.
+        if (!std::less<const C*>()(text, m_begin) && std::less<const C*>()(text, m_end)) {
+            return appendOwn(static_cast<uint32_t>(text - m_begin), count);
+        }
         const uint32_t oldLength = length();
         const uint32_t needed = SafeSize(oldLength) + count;
-        if (needed > capacity() || !m_begin) {
-            const bool fromSelf = !std::less<const C*>()(text, m_begin) &&
-                                  std::less<const C*>()(text, m_end);
-            const std::ptrdiff_t offset = fromSelf ? text - m_begin : 0;
-            grow(needed);
-            if (fromSelf) text = m_begin + offset;
-        }
-        std::memmove(m_begin + oldLength, text, count * sizeof(C));
+        if (needed > capacity() || !m_begin) grow(needed);
+        std::memcpy(m_begin + oldLength, text, count * sizeof(C));
         setLength(needed);
         return *this;
     }
@@ -233,7 +232,9 @@ public:
         const uint32_t otherLength = other.length();
         if (position >= otherLength) return *this;
         const uint32_t available = otherLength - position;
-        return append(other.c_str() + position, count < available ? count : available);
+        const uint32_t appended = count < available ? count : available;
+        if (&other == this) return appended ? appendOwn(position, appended) : *this;
+        return append(other.c_str() + position, appended);
     }
 
     StringBase& operator+=(const C* text) { return append(text); }
@@ -408,6 +409,16 @@ private:
     void setLength(uint32_t length) noexcept {
         m_end = m_begin + length;
         *m_end = C();
+    }
+
+    // Appends `count` elements of this string's own text from `offset`.
+    StringBase& appendOwn(uint32_t offset, uint32_t count) {
+        const uint32_t oldLength = length();
+        const uint32_t needed = SafeSize(oldLength) + count;
+        if (needed > capacity()) grow(needed);
+        std::memmove(m_begin + oldLength, m_begin + offset, count * sizeof(C));
+        setLength(needed);
+        return *this;
     }
 
     // Reallocates to hold at least `needed` elements: twice that when

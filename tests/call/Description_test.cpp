@@ -95,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(
                         .inputLine = "fn (1 (0x1), \"R\")",
                         .outputLine = "fn (1 (0x1))"},
         DescriptionCase{.label = "NoParameters", .inputLine = "fn ()", .outputLine = "fn ()"}),
-    [](const ::testing::TestParamInfo<DescriptionCase>& info) { return info.param.label; });
+    [](const ::testing::TestParamInfo<DescriptionCase>& row) { return row.param.label; });
 
 // The status column shows the short status once the call has returned;
 // the other columns are the base's.

@@ -85,7 +85,7 @@ TEST(StringFormatTest, Utf8InTheCLocale) {
     for (const char* invalid : {"\xC0\x80", "ab\xFF" "cd", "\xE2\x82", "a\xE2" "b\x82"}) {
         kovesk_test::SentinelBuffer out;
         const auto* bytes = reinterpret_cast<const unsigned char*>(invalid);
-        EXPECT_THROW(CVisaGenericFormat().FormatUtf8String(bytes, std::strlen(invalid), eFormatLine, false, out.data()),
+        EXPECT_THROW(CVisaGenericFormat().FormatUtf8String(bytes, static_cast<int>(std::strlen(invalid)), eFormatLine, false, out.data()),
                      ko::zel::exception::InvalidSequence);
         EXPECT_TRUE(out.untouchedFrom(0));
     }

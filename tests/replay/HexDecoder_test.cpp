@@ -83,12 +83,12 @@ TEST(HexDecoderTest, EveryByteInBothCasesOnBothPaths) {
 TEST(HexDecoderTest, LengthsAroundTheBlockSize) {
     Bytes decoded(1000, 0xEE);  // a longer earlier result
     tHexFailure failure;
-    for (const size_t digits : {0, 2, 30, 32, 34, 62, 64, 66, 96}) {
+    for (const size_t digits : {0u, 2u, 30u, 32u, 34u, 62u, 64u, 66u, 96u}) {
         const Bytes expected = sampleBytes(digits / 2);
         ASSERT_TRUE(decode(hexOf(expected), decoded, failure)) << digits << " digits";
         EXPECT_EQ(decoded, expected) << digits << " digits";
     }
-    for (const size_t digits : {1, 31, 33, 63, 65}) {
+    for (const size_t digits : {1u, 31u, 33u, 63u, 65u}) {
         const std::string text = hexOf(sampleBytes(digits / 2 + 1)).substr(0, digits);
         EXPECT_EQ(failureOf(text), "odd@" + std::to_string(digits - 1)) << digits << " digits";
     }
@@ -102,7 +102,7 @@ TEST(HexDecoderTest, LengthsAroundTheBlockSize) {
 TEST(HexDecoderTest, BadDigitAtTheEdgesOfABlock) {
     const std::string digits = hexOf(sampleBytes(32));
     const char bad[] = {'/', ':', '@', 'G', '`', 'g', '\x80', '\xFF', '\0'};
-    for (const size_t position : {0, 1, 30, 31, 32, 33, 62, 63}) {
+    for (const size_t position : {0u, 1u, 30u, 31u, 32u, 33u, 62u, 63u}) {
         for (const char c : bad) {
             std::string text = digits;
             text[position] = c;

@@ -41,8 +41,8 @@ static std::string render(const tRendering& r) {
 
 // Sets an environment variable (and re-reads TZ) for one scope.
 struct ScopedEnvironment {
-    ScopedEnvironment(const char* name, const char* value) : name(name) {
-        if (const char* old = std::getenv(name)) previous = old;
+    ScopedEnvironment(const char* variable, const char* value) : name(variable) {
+        if (const char* old = std::getenv(variable)) previous = old;
         set(value);
     }
     ~ScopedEnvironment() { set(previous ? previous->c_str() : nullptr); }

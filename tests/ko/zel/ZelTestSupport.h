@@ -13,9 +13,9 @@ inline std::wstring textOf(const WideStringBase& wide) { return {wide.c_str(), w
 
 // Switches one locale category for a scope; `active` says whether the machine has it.
 struct ScopedLocale {
-    ScopedLocale(int category, const char* name)
-        : category(category), previous(std::setlocale(category, nullptr)),
-          active(std::setlocale(category, name) != nullptr) {}
+    ScopedLocale(int localeCategory, const char* name)
+        : category(localeCategory), previous(std::setlocale(localeCategory, nullptr)),
+          active(std::setlocale(localeCategory, name) != nullptr) {}
     ~ScopedLocale() { std::setlocale(category, previous.c_str()); }
     int category;
     std::string previous;
