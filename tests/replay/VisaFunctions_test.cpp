@@ -8,6 +8,8 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace vesk::replay {
 namespace {
@@ -52,6 +54,36 @@ TEST(VisaFunctionsTest, BuiltFromTheTable) {
     ASSERT_FALSE(ids.empty());
     EXPECT_EQ(*ids.begin(), 1);
     EXPECT_EQ(*ids.rbegin(), static_cast<int>(rows));
+}
+
+// The capture format's documentation prints the table: every row of it,
+// and nothing else, under the same identifier.
+TEST(VisaFunctionsTest, DocumentedInTheCaptureFormat) {
+    std::ifstream file(KOVESK_SOURCE_DIR "/examples/README.md");
+    ASSERT_TRUE(file) << "examples/README.md";
+    std::string line;
+    while (std::getline(file, line) && line != "## Function identifiers") {
+    }
+    std::set<std::pair<int, std::string>> documented;
+    while (std::getline(file, line) && line.rfind("## ", 0) != 0) {
+        // "| 1 | `viOpenDefaultRM` | 55 | `viMemFree` |"
+        std::istringstream cells(line);
+        std::string cell;
+        std::vector<std::string> fields;
+        while (std::getline(cells, cell, '|')) fields.push_back(cell);
+        for (size_t i = 1; i + 1 < fields.size(); i += 2) {
+            const size_t tick = fields[i + 1].find('`');
+            if (tick == std::string::npos) continue;
+            const std::string name =
+                fields[i + 1].substr(tick + 1, fields[i + 1].find('`', tick + 1) - tick - 1);
+            documented.insert({std::stoi(fields[i]), name});
+        }
+    }
+    std::set<std::pair<int, std::string>> built;
+    for (const tVisaFunction* f = VisaFunctionsBegin(); f != VisaFunctionsEnd(); ++f) {
+        built.insert({f->id, std::string(f->name)});
+    }
+    EXPECT_EQ(documented, built);
 }
 
 }  // namespace
