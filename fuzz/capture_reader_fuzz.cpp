@@ -19,6 +19,7 @@
 #include "replay/OutputBuffer.h"
 #include "replay/PagesRenderer.h"
 #include "replay/Replay.h"
+#include "replay/StatsRenderer.h"
 #include "replay/XmlRenderer.h"
 
 namespace kovesk_fuzz {
@@ -71,11 +72,13 @@ void ParseAsOneLine(const uint8_t* data, size_t size) {
 }
 
 // The call lines of a capture as the reader counts them: every line that
-// holds anything but blanks, tabs and carriage returns.
+// holds anything but blanks, tabs and carriage returns (a byte-order mark
+// at the very start is no content).
 uint64_t CountCallLines(const uint8_t* data, size_t size) {
     uint64_t calls = 0;
     bool blank = true;
-    for (size_t i = 0; i <= size; ++i) {
+    const size_t start = size >= 3 && std::memcmp(data, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+    for (size_t i = start; i <= size; ++i) {
         if (i == size || data[i] == '\n') {
             if (!blank) ++calls;
             blank = true;
@@ -102,8 +105,11 @@ const vesk::replay::PluginEntryPoints& LinkedEntryPoints() {
 }
 
 std::unique_ptr<vesk::replay::Renderer> MakeRenderer(size_t choice) {
-    switch (choice % 6) {
+    switch (choice % 9) {
     case 0: return std::make_unique<vesk::replay::ListRenderer>();
+    case 6: return std::make_unique<vesk::replay::ListRenderer>(true);
+    case 7: return std::make_unique<vesk::replay::StatsRenderer>(false);
+    case 8: return std::make_unique<vesk::replay::StatsRenderer>(true);
     case 1: return std::make_unique<vesk::replay::ExportRenderer>(IKoVeskCall::eExportUseText);
     case 2: return std::make_unique<vesk::replay::ExportRenderer>(IKoVeskCall::eExportUseQuoted);
     case 3: return std::make_unique<vesk::replay::ExportRenderer>(IKoVeskCall::eExportUseLimited);

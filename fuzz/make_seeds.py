@@ -278,6 +278,21 @@ def seeds_captures():
                         b'"truncated":true,"fullSize":99,"elementSize":2}],'
                         b'"out":{"params":[{"type":23,"u32":0}],"ret":0,"matching":false}}',
         'no-newline-at-end': b'{"function":"viLock","in":[]}',
+        'byte-order-mark': b'\xef\xbb\xbf{"function":"viLock","in":[]}\n\xef\xbb\xbf{}\n',
+        'timed-calls': b'{"function":"viWrite","time":"2026-12-06T10:15:30.250123456Z","duration":0.000152,'
+                       b'"thread":4711,"process":900,"in":[{"name":"vi","type":33,"u32":4099}],'
+                       b'"out":{"params":[{"type":23,"u32":3221159957}],"ret":0,"ok":false}}\n'
+                       b'{"function":"viRead","time":"2026-12-07T00:00:00+01:00","duration":0,"in":[]}\n'
+                       b'{"function":"viRead","time":"2026-02-29T00:00:00Z","thread":-1,"in":[]}\n',
+        'hostile-names': b'{"function":"vi\\u001b[2J","in":[]}\n'
+                         b'{"function":"viRead","in":[{"name":"a\\nINJECTED = 1","type":1}]}\n'
+                         b'{"function":"f","in":[],"k\\u0007ey":1}\n'
+                         b'{"function":"f","in":[{"type":1\x00}]}\n',
+        'sizes-and-limits': b'{"function":"f","in":[{"type":42,"hex":"0102","fullSize":1}]}\n'
+                            b'{"function":"f","in":[' + b','.join([b'{"type":1}'] * 65) + b']}\n'
+                            b'{"function":"f","in":[' + b','.join([b'{"name":"b","type":2,"u64":1}'] * 64) + b'],'
+                            b'"out":{"params":[' + b','.join([b'{"name":"*b","type":45,"text":"x"}'] * 63) +
+                            b',{"type":23,"u32":0}],"ret":63}}\n',
     }
     for name, data in cases.items():
         write('capture_reader', name, data)

@@ -69,3 +69,21 @@ endforeach()
 run(2 "^<\\?xml version=\"1.0\" encoding=\"UTF-8\"\\?>\n$"
   "^vesk-replay: error: cannot write the output: Broken pipe\n$"
   bash -c "trap '' PIPE\n'${PROGRAM}' --xml '${WORK_DIR}/many.jsonl' | head -1\nexit \${PIPESTATUS[0]}")
+
+# The largest call the reader accepts, as far as parameters and names go:
+# 64 input parameters of one 255-byte name and 63 output parameters of that
+# name with "*" in front, each of another type, so that every output
+# parameter pairs with every input parameter on the output page and in the
+# XML (4032 rows of 1016-character texts). Every mode renders it.
+string(REPEAT "b" 255 name)
+string(REPEAT "T" 4096 text)
+string(REPEAT "f" 256 function)
+set(input "{\"name\":\"${name}\",\"type\":2,\"u64\":140726184316928}")
+string(REPEAT "${input}," 63 inputs)
+set(output "{\"name\":\"*${name}\",\"type\":45,\"text\":\"${text}\"}")
+string(REPEAT "${output}," 63 outputs)
+file(WRITE ${WORK_DIR}/largest.jsonl
+  "{\"function\":\"${function}\",\"in\":[${inputs}${input}],\"out\":{\"params\":[${outputs}{\"type\":23,\"u32\":0}],\"ret\":63}}\n")
+foreach(mode --list --export --xml --pages --stats)
+  run(0 "." "^$" ${PROGRAM} ${mode} ${WORK_DIR}/largest.jsonl)
+endforeach()
