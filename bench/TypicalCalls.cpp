@@ -289,4 +289,23 @@ void AppendStationCalls(std::string& out, uint64_t first, uint64_t count) {
     }
 }
 
+void AppendTimedStationCalls(std::string& out, uint64_t first, uint64_t count) {
+    for (uint64_t n = first; n < first + count; ++n) {
+        const size_t start = out.size();
+        AppendStationCalls(out, n, 1);
+        // 2026-12-06T10:00:00Z, then 250 microseconds a call.
+        const uint64_t microseconds = n * 250;
+        const uint64_t seconds = microseconds / 1000000;
+        char keys[160];
+        const int length = std::snprintf(
+            keys, sizeof keys,
+            "\"time\":\"2026-12-06T%02u:%02u:%02u.%06uZ\",\"duration\":0.000%03u,"
+            "\"thread\":%u,\"process\":900,",
+            static_cast<unsigned>(10 + seconds / 3600 % 14), static_cast<unsigned>(seconds / 60 % 60),
+            static_cast<unsigned>(seconds % 60), static_cast<unsigned>(microseconds % 1000000),
+            static_cast<unsigned>(100 + n % 7 * 20), static_cast<unsigned>(4711 + n % 2));
+        out.insert(start + 1, keys, static_cast<size_t>(length));
+    }
+}
+
 }  // namespace kovesk_bench

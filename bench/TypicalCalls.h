@@ -55,5 +55,9 @@ void AppendTypicalCall(std::string& out, eTypicalCall call);
 // 64th call read a 4 KiB waveform. Deterministic: call n is always the
 // same line.
 void AppendStationCalls(std::string& out, uint64_t first, uint64_t count);
+// The same calls as a recorder writes them: each also says when it started
+// (a call every 250 microseconds), how long it took and on which of two
+// threads of one process it ran.
+void AppendTimedStationCalls(std::string& out, uint64_t first, uint64_t count);
 
 }  // namespace kovesk_bench

@@ -1,6 +1,8 @@
 // make-capture: writes captures for the benchmarks.
 //
 //   make-capture --calls N [FILE]   a test station's loop of N calls
+//   make-capture --timed-calls N [FILE]  the same, each call with its time,
+//                                   duration, thread and process
 //   make-capture --dump DATA [FILE] one viRead call that returned the bytes
 //                                   of the file DATA
 //
@@ -18,6 +20,7 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: make-capture --calls N [FILE]\n"
+    "       make-capture --timed-calls N [FILE]\n"
     "       make-capture --dump DATA [FILE]\n";
 // Calls composed before each write.
 constexpr uint64_t kCallsPerChunk = 4096;
@@ -54,7 +57,7 @@ int main(int argc, char** argv) {
 
     bool ok = true;
     std::string text;
-    if (mode == "--calls") {
+    if (mode == "--calls" || mode == "--timed-calls") {
         char* end = nullptr;
         const unsigned long long calls = std::strtoull(argv[2], &end, 10);
         if (!end || *end != '\0') {
@@ -64,7 +67,12 @@ int main(int argc, char** argv) {
         for (uint64_t first = 0; first < calls && ok; first += kCallsPerChunk) {
             text.clear();
             const uint64_t left = calls - first;
-            kovesk_bench::AppendStationCalls(text, first, left < kCallsPerChunk ? left : kCallsPerChunk);
+            const uint64_t chunk = left < kCallsPerChunk ? left : kCallsPerChunk;
+            if (mode == "--calls") {
+                kovesk_bench::AppendStationCalls(text, first, chunk);
+            } else {
+                kovesk_bench::AppendTimedStationCalls(text, first, chunk);
+            }
             ok = writeAll(out, text);
         }
     } else if (mode == "--dump") {

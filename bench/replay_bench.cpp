@@ -36,11 +36,13 @@ bool fileExists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0;
 }
 
-// The capture of `calls` station calls; written on first use.
-std::string stationCapture(uint64_t calls) {
+// The capture of `calls` station calls, with each call's time, duration,
+// thread and process when `timed`; written on first use.
+std::string stationCapture(uint64_t calls, bool timed) {
     const std::string directory = dataDirectory();
     ::mkdir(directory.c_str(), 0777);
-    const std::string path = directory + "/station-" + std::to_string(calls) + ".jsonl";
+    const std::string path =
+        directory + (timed ? "/timed-station-" : "/station-") + std::to_string(calls) + ".jsonl";
     if (fileExists(path)) return path;
     const std::string partial = path + ".part";
     std::FILE* out = std::fopen(partial.c_str(), "wb");
@@ -52,7 +54,12 @@ std::string stationCapture(uint64_t calls) {
     for (uint64_t first = 0; first < calls; first += kCallsPerChunk) {
         text.clear();
         const uint64_t left = calls - first;
-        AppendStationCalls(text, first, left < kCallsPerChunk ? left : kCallsPerChunk);
+        const uint64_t chunk = left < kCallsPerChunk ? left : kCallsPerChunk;
+        if (timed) {
+            AppendTimedStationCalls(text, first, chunk);
+        } else {
+            AppendStationCalls(text, first, chunk);
+        }
         std::fwrite(text.data(), 1, text.size(), out);
     }
     if (std::fclose(out) != 0 || std::rename(partial.c_str(), path.c_str()) != 0) {
@@ -92,12 +99,14 @@ tChildRun runReplay(const std::vector<std::string>& arguments) {
     return {std::chrono::duration<double>(end - start).count(), usage.ru_maxrss, status};
 }
 
-void Replay(benchmark::State& state, const char* mode, uint64_t calls) {
-    const std::string capture = stationCapture(calls);
+// One run of vesk-replay with `arguments` on a station capture per
+// iteration; `timed`: the capture's calls carry their times.
+void Replay(benchmark::State& state, std::vector<std::string> arguments, bool timed, uint64_t calls) {
+    arguments.push_back(stationCapture(calls, timed));
     double seconds = 0;
     long peakKiB = 0;
     for (auto _ : state) {
-        const tChildRun run = runReplay({mode, capture});
+        const tChildRun run = runReplay(arguments);
         if (!WIFEXITED(run.status) || WEXITSTATUS(run.status) != 0) {
             state.SkipWithError("vesk-replay failed");
             return;
@@ -113,11 +122,24 @@ void Replay(benchmark::State& state, const char* mode, uint64_t calls) {
 
 void registerAll() {
     const uint64_t sizes[] = {10000, 100000, 1000000};
-    const char* modes[] = {"--list", "--export"};
-    for (const char* mode : modes) {
+    // The plain loop in the list and the export; the timed loop in the
+    // list, the list with its timing columns, and the statistics, side by
+    // side (the latter two should stay within 10% of the first).
+    const struct {
+        const char* name;
+        std::vector<std::string> arguments;
+        bool timed;
+    } runs[] = {
+        {"list", {"--list"}, false},
+        {"export", {"--export"}, false},
+        {"timed/list", {"--list"}, true},
+        {"timed/list-timing", {"--list", "--timing"}, true},
+        {"timed/stats", {"--stats"}, true},
+    };
+    for (const auto& run : runs) {
         for (const uint64_t calls : sizes) {
-            const std::string name = std::string("Replay/") + (mode + 2) + "/" + std::to_string(calls);
-            benchmark::RegisterBenchmark(name.c_str(), Replay, mode, calls)
+            const std::string name = std::string("Replay/") + run.name + "/" + std::to_string(calls);
+            benchmark::RegisterBenchmark(name.c_str(), Replay, run.arguments, run.timed, calls)
                 ->UseManualTime()
                 ->Unit(benchmark::kMillisecond);
         }
