@@ -3,6 +3,8 @@
 //   make-capture --calls N [FILE]   a test station's loop of N calls
 //   make-capture --dump DATA [FILE] one viRead call that returned the bytes
 //                                   of the file DATA
+//   make-capture --dump-both DATA [FILE]  one viRead call holding those
+//                                   bytes twice, on entry and on return
 //
 // FILE "-" or no FILE: standard output.
 #include <cerrno>
@@ -18,7 +20,8 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: make-capture --calls N [FILE]\n"
-    "       make-capture --dump DATA [FILE]\n";
+    "       make-capture --dump DATA [FILE]\n"
+    "       make-capture --dump-both DATA [FILE]\n";
 // Calls composed before each write.
 constexpr uint64_t kCallsPerChunk = 4096;
 
@@ -67,13 +70,17 @@ int main(int argc, char** argv) {
             kovesk_bench::AppendStationCalls(text, first, left < kCallsPerChunk ? left : kCallsPerChunk);
             ok = writeAll(out, text);
         }
-    } else if (mode == "--dump") {
+    } else if (mode == "--dump" || mode == "--dump-both") {
         std::vector<unsigned char> bytes;
         if (!readFile(argv[2], bytes)) {
             std::fprintf(stderr, "make-capture: cannot read %s\n", argv[2]);
             return 2;
         }
-        kovesk_bench::AppendViRead(text, bytes.data(), bytes.size(), 0);
+        if (mode == "--dump") {
+            kovesk_bench::AppendViRead(text, bytes.data(), bytes.size(), 0);
+        } else {
+            kovesk_bench::AppendViReadBothWays(text, bytes.data(), bytes.size());
+        }
         ok = writeAll(out, text);
     } else {
         std::fputs(kUsage, stderr);
