@@ -72,6 +72,19 @@ void LineSource::refill() {
     if (got == 0 && m_stop == eNext::Line) m_stop = eNext::End;
 }
 
+void LineSource::ReleaseLongLine() {
+    const size_t initial = kReadSize + kLinePadding;
+    const size_t unread = m_end - m_begin;
+    if (m_size <= kKeptScratchBytes || unread > kReadSize) return;
+    char* smaller = static_cast<char*>(std::malloc(initial));
+    if (!smaller) return;
+    std::memcpy(smaller, m_buffer.get() + m_begin, unread + kLinePadding);
+    m_buffer.reset(smaller);
+    m_size = initial;
+    m_begin = 0;
+    m_end = unread;
+}
+
 LineSource::eNext LineSource::finish(eNext result, bool atALine) {
     if (atALine) ++m_lineNumber;
     m_finished = true;

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "replay/CallParser.h"
+#include "replay/CaptureLimits.h"
 
 namespace vesk::replay {
 
@@ -44,6 +45,12 @@ public:
     // the same: a line that cannot be held ends the input, since what
     // follows it cannot be found without reading it.
     eNext Next(std::string_view& line);
+
+    // Gives back the memory that a long line made the buffer grow by, once
+    // the caller is done with that line (the line handed out last is no
+    // longer readable afterwards). Throws nothing: the buffer stays as it is
+    // when a smaller one cannot be had.
+    void ReleaseLongLine();
 
     // 1-based number of the line last returned, or of the line that could
     // not be held.
