@@ -32,25 +32,24 @@ bool offers(const std::vector<StringBase>& pages, const char* page) {
 // when the plug-in or a sink throws).
 class OpenProperties {
 public:
-    explicit OpenProperties(IKoVeskCall& record) {
+    OpenProperties(IKoVeskCall& record, StringBase& failure) {
         VeskClasses_ListCtrl_SetCurrentPropertyCall(&record);
         // A report left by an earlier page is not this one's.
-        StringBase stale;
-        nKoVeskHost::TakePropertyPageFailure(stale);
+        nKoVeskHost::TakePropertyPageFailure(failure);
     }
     ~OpenProperties() { VeskClasses_ListCtrl_SetCurrentPropertyCall(nullptr); }
     OpenProperties(const OpenProperties&) = delete;
     OpenProperties& operator=(const OpenProperties&) = delete;
 };
 
-// Throws what a page entry point reported it could not do, so that the
-// caller reports the call instead of showing an empty page.
-void throwIfPageFailed() {
-    StringBase failure;
-    if (nKoVeskHost::TakePropertyPageFailure(failure)) throw std::runtime_error(failure.c_str());
-}
-
 }  // namespace
+
+// Throws what a page entry point reported it could not do, so that the
+// caller reports the call instead of showing an empty page. The one string
+// is reused: pages are read millions of times and fail almost never.
+void PropertyPageReader::throwIfPageFailed() const {
+    if (nKoVeskHost::TakePropertyPageFailure(m_failure)) throw std::runtime_error(m_failure.c_str());
+}
 
 tPageSink::~tPageSink() = default;
 
@@ -94,7 +93,7 @@ void PropertyPageReader::readBufferPage(tPageSink& sink) const {
 }
 
 void PropertyPageReader::Read(IKoVeskCall& record, tPageSink& sink) const {
-    const OpenProperties open(record);
+    const OpenProperties open(record, m_failure);
     StringBase title;
     std::vector<StringBase> pages;
     record.ShowProperties(title, pages);

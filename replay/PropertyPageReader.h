@@ -60,8 +60,10 @@ private:
     void readInputPage(tPageSink& sink) const;
     void readOutputPage(tPageSink& sink) const;
     void readBufferPage(tPageSink& sink) const;
+    void throwIfPageFailed() const;
 
     const PluginEntryPoints& m_entryPoints;
+    mutable StringBase m_failure;  // scratch for the failures reported
 };
 
 }  // namespace vesk::replay
