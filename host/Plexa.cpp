@@ -49,8 +49,12 @@ constexpr size_t kRecordHeaderBytes = sizeof(HStr*) + kRoomBytes + kStringHeader
 // enough that the allocator serves it from memory the caller just freed.
 constexpr size_t kChunkBytes = size_t{64} << 10;
 
+// A chunk holds the records of elements firstIndex on, added together;
+// the array's list runs from the chunk added last, so the elements of a
+// chunk all lie behind those of the chunks after it in the list.
 struct tChunk {
     tChunk* next;
+    size_t firstIndex;
 };
 constexpr size_t kChunkHeaderBytes = sizeof(tChunk);
 
@@ -188,6 +192,7 @@ tChunk* newChunk(const std::vector<StringBase>& texts, size_t first, tChunk* chu
     auto* chunk = static_cast<tChunk*>(std::malloc(kChunkHeaderBytes + bytes));
     if (!chunk) throw std::bad_alloc();
     chunk->next = chunks;
+    chunk->firstIndex = first;
     records = last - first;
     return chunk;
 }
@@ -204,6 +209,28 @@ HStr** writeRecord(unsigned char* record, const StringBase& text) {
     return master;
 }
 
+// Frees the chunks whose elements all lie at `count` or behind (the array
+// has been cut to `count` elements); returns the rest.
+tChunk* freeChunksFrom(tChunk* chunks, size_t count) {
+    while (chunks && chunks->firstIndex >= count) {
+        tChunk* next = chunks->next;
+        std::free(chunks);
+        chunks = next;
+    }
+    return chunks;
+}
+
+// Element slots a shrinking array must give up before its block is made
+// smaller: an array refilled call after call keeps a small block as it is.
+constexpr int32_t kSlotsWorthShrinking = 512;
+
+// True for a packed element whose block lies in its chunk: it goes with
+// the chunk, nothing to free on its own.
+bool isInChunk(const HStr* const* element) {
+    return element && *element && isPacked(*element) && *element != releasedBlock() &&
+           !(*roomOf(const_cast<HStr*>(*element)) & kDetached);
+}
+
 // Releases the text at `index` when the caller gave the texts up.
 void releaseText(std::vector<StringBase>* consumed, size_t index) {
     if (consumed) {
@@ -213,8 +240,8 @@ void releaseText(std::vector<StringBase>* consumed, size_t index) {
 
 // Makes the array hold exactly `texts`: elements it has are refilled, the
 // ones it lacks are added as packed elements, the ones too many are
-// released. The count stored in the block is kept in step after every
-// single change. With `consumed` (the same vector, given up by the caller)
+// released. The count stored in the block is kept in step with every
+// change that can fail. With `consumed` (the same vector, given up by the caller)
 // each text is released once copied, so that a list of millions of lines
 // is never held twice.
 void fillStringArray(HStrArray** handle, const std::vector<StringBase>& texts,
@@ -227,16 +254,21 @@ void fillStringArray(HStrArray** handle, const std::vector<StringBase>& texts,
     int32_t current = (*handle)->cnt < 0 ? 0 : (*handle)->cnt;
     tChunk* chunks = chunksOf(*handle, current);
     if (current > wanted) {
-        while (current > wanted) {
-            --current;
-            PlexaDisposeString((*handle)->elt[current]);
-            (*handle)->cnt = current;
-            setChunks(*handle, current, chunks);
+        // Releasing cannot fail: the count and the chunks are set once.
+        const int32_t before = current;
+        for (int32_t i = wanted; i < before; ++i) {
+            if (!isInChunk((*handle)->elt[i])) PlexaDisposeString((*handle)->elt[i]);
         }
+        current = wanted;
+        (*handle)->cnt = current;
+        chunks = freeChunksFrom(chunks, texts.size());
+        setChunks(*handle, current, chunks);
         // Shrinking cannot fail in a way that matters: on failure the larger
         // block simply stays.
-        if (void* smaller = std::realloc(*handle, arrayBlockBytes(texts.size()))) {
-            *handle = static_cast<HStrArray*>(smaller);
+        if (before - wanted >= kSlotsWorthShrinking) {
+            if (void* smaller = std::realloc(*handle, arrayBlockBytes(texts.size()))) {
+                *handle = static_cast<HStrArray*>(smaller);
+            }
         }
     }
     for (int32_t i = 0; i < current; ++i) {
@@ -251,18 +283,20 @@ void fillStringArray(HStrArray** handle, const std::vector<StringBase>& texts,
         while (current < wanted) {
             size_t records = 0;
             chunks = newChunk(texts, static_cast<size_t>(current), chunks, records);
-            setChunks(*handle, current, chunks);
+            // Nothing from here to the next chunk can fail: the count and
+            // the chunks are set once the chunk is filled.
             unsigned char* record = reinterpret_cast<unsigned char*>(chunks) + kChunkHeaderBytes;
+            HStr*** const elements = (*handle)->elt;
             for (size_t k = 0; k < records; ++k) {
-                const size_t index = static_cast<size_t>(current);
+                const size_t index = static_cast<size_t>(current) + k;
                 const StringBase& text = texts[index];
-                const size_t bytes = recordBytes(text.length());
-                (*handle)->elt[current] = writeRecord(record, text);
-                record += bytes;
-                (*handle)->cnt = ++current;
-                setChunks(*handle, current, chunks);
+                elements[index] = writeRecord(record, text);
+                record += recordBytes(text.length());
                 releaseText(consumed, index);
             }
+            current += static_cast<int32_t>(records);
+            (*handle)->cnt = current;
+            setChunks(*handle, current, chunks);
         }
     }
 }
@@ -292,13 +326,7 @@ void PlexaDisposeStringArray(HStrArray** handle) {
     if (HStrArray* block = *handle) {
         const int32_t count = block->cnt < 0 ? 0 : block->cnt;
         for (int32_t i = 0; i < count; ++i) {
-            HStr** element = block->elt[i];
-            // A packed element in its chunk goes with the chunk.
-            if (element && *element && isPacked(*element) && *element != releasedBlock() &&
-                !(*roomOf(*element) & kDetached)) {
-                continue;
-            }
-            PlexaDisposeString(element);
+            if (!isInChunk(block->elt[i])) PlexaDisposeString(block->elt[i]);
         }
         for (tChunk* chunk = chunksOf(block, count); chunk;) {
             tChunk* next = chunk->next;
