@@ -9,6 +9,7 @@
 // std::bad_alloc is thrown.
 #include "host/Plexa.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
@@ -55,8 +56,15 @@ constexpr size_t kChunkBytes = size_t{64} << 10;
 struct tChunk {
     tChunk* next;
     size_t firstIndex;
+    size_t bytes;  // of its records
 };
 constexpr size_t kChunkHeaderBytes = sizeof(tChunk);
+
+// Blocks of their own that packed elements hold, in the whole process.
+// While there are none, releasing the elements of an array needs no look
+// at the elements that sit in its chunks: a list of millions of lines is
+// released without reading them back.
+std::atomic<size_t> g_detachedBlocks{0};
 
 // What a released packed element points to: no room, never written.
 alignas(8) const unsigned char kReleasedRecord[8 + kRoomBytes + kStringHeaderBytes] = {};
@@ -157,7 +165,11 @@ void copyIntoPacked(const char* text, size_t length, HStr** handle) {
     *roomOf(fresh) = static_cast<uint32_t>(length) | kDetached;
     if (length) std::memcpy(fresh->str, text, length);
     fresh->cnt = count;
-    if (block != releasedBlock() && (room & kDetached)) std::free(roomOf(block));
+    g_detachedBlocks.fetch_add(1, std::memory_order_relaxed);
+    if (block != releasedBlock() && (room & kDetached)) {
+        std::free(roomOf(block));
+        g_detachedBlocks.fetch_sub(1, std::memory_order_relaxed);
+    }
     *handle = fresh;
 }
 
@@ -193,6 +205,7 @@ tChunk* newChunk(const std::vector<StringBase>& texts, size_t first, tChunk* chu
     if (!chunk) throw std::bad_alloc();
     chunk->next = chunks;
     chunk->firstIndex = first;
+    chunk->bytes = bytes;
     records = last - first;
     return chunk;
 }
@@ -231,6 +244,26 @@ bool isInChunk(const HStr* const* element) {
            !(*roomOf(const_cast<HStr*>(*element)) & kDetached);
 }
 
+// Releases elements [from, to) of `block`, whose chunks are `chunks`: the
+// packed ones that still sit in one of them go with the chunks (looked at
+// only while some packed element somewhere has a block of its own), every
+// other handle is released on its own.
+void releaseElements(HStrArray* block, int32_t from, int32_t to, const tChunk* chunks) {
+    const bool anyDetached = g_detachedBlocks.load(std::memory_order_relaxed) != 0;
+    const tChunk* chunk = chunks;  // the chunk of element i: chunks run from the last
+    for (int32_t i = to - 1; i >= from; --i) {
+        HStr** element = block->elt[i];
+        if (!element) continue;
+        while (chunk && chunk->firstIndex > static_cast<size_t>(i)) chunk = chunk->next;
+        if (chunk && !anyDetached) {
+            const uintptr_t records = reinterpret_cast<uintptr_t>(chunk) + kChunkHeaderBytes;
+            const auto at = reinterpret_cast<uintptr_t>(element);
+            if (at >= records && at - records < chunk->bytes) continue;
+        }
+        if (!isInChunk(element)) PlexaDisposeString(element);
+    }
+}
+
 // Releases the text at `index` when the caller gave the texts up.
 void releaseText(std::vector<StringBase>* consumed, size_t index) {
     if (consumed) {
@@ -256,9 +289,7 @@ void fillStringArray(HStrArray** handle, const std::vector<StringBase>& texts,
     if (current > wanted) {
         // Releasing cannot fail: the count and the chunks are set once.
         const int32_t before = current;
-        for (int32_t i = wanted; i < before; ++i) {
-            if (!isInChunk((*handle)->elt[i])) PlexaDisposeString((*handle)->elt[i]);
-        }
+        releaseElements(*handle, wanted, before, chunks);
         current = wanted;
         (*handle)->cnt = current;
         chunks = freeChunksFrom(chunks, texts.size());
@@ -313,7 +344,10 @@ void PlexaDisposeString(HStr** handle) {
     if (block && isPacked(block)) {
         // The master pointer lives in its array's chunk, which goes with the
         // array; only a block of its own is freed here.
-        if (block != releasedBlock() && (*roomOf(block) & kDetached)) std::free(roomOf(block));
+        if (block != releasedBlock() && (*roomOf(block) & kDetached)) {
+            std::free(roomOf(block));
+            g_detachedBlocks.fetch_sub(1, std::memory_order_relaxed);
+        }
         *handle = releasedBlock();
         return;
     }
@@ -325,9 +359,7 @@ void PlexaDisposeStringArray(HStrArray** handle) {
     if (!handle) return;
     if (HStrArray* block = *handle) {
         const int32_t count = block->cnt < 0 ? 0 : block->cnt;
-        for (int32_t i = 0; i < count; ++i) {
-            if (!isInChunk(block->elt[i])) PlexaDisposeString(block->elt[i]);
-        }
+        releaseElements(block, 0, count, chunksOf(block, count));
         for (tChunk* chunk = chunksOf(block, count); chunk;) {
             tChunk* next = chunk->next;
             std::free(chunk);
