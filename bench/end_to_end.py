@@ -17,7 +17,9 @@ Usage: bench/end_to_end.py [--repeat N] [--calls N] [--mib N]
             against xxd on the raw bytes, and their peak memory
   memory    every mode over --memory-calls station calls: peak memory
 
-Output goes to /dev/null. Captures are written once into --data and kept.
+Output goes to /dev/null. Captures are written once into --data (default:
+$KOVESK_BENCH_DATA, else BUILD/bench-data) and kept; the station captures
+are the ones replay_bench uses.
 """
 
 import argparse
@@ -95,7 +97,8 @@ def main():
 
     make_capture = os.path.join(args.build, "bin", "make-capture")
     replay = args.replay or os.path.join(args.build, "bin", "vesk-replay")
-    data = args.data or os.path.join(args.build, "bench-data")
+    data = (args.data or os.environ.get("KOVESK_BENCH_DATA")
+            or os.path.join(args.build, "bench-data"))
     os.makedirs(data, exist_ok=True)
     parts = args.only or ["station", "buffer", "memory"]
     print(f"{replay}, {args.repeat} rounds, runs interleaved; ratio: time / reference time "
