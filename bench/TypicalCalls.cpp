@@ -171,6 +171,25 @@ void AppendViRead(std::string& out, const unsigned char* data, size_t count, uin
     out += "],\"ret\":2}}\n";
 }
 
+void AppendViReadBothWays(std::string& out, const unsigned char* data, size_t count) {
+    beginCall(out, "viRead", 19);
+    out += ',';
+    appendValueParam(out, "buf", kCodeByteBuffer, "u64", kBufferAddress);
+    out += ',';
+    appendBytesParam(out, "*buf", kCodeByteBuffer, data, count);
+    out += ',';
+    appendValueParam(out, "cnt", kCodeUInt32, "u32", count);
+    out += ',';
+    appendValueParam(out, "retCnt", kCodeUInt32Pointer, "u64", kCountAddress);
+    out += "],\"out\":{\"params\":[";
+    appendBytesParam(out, "*buf", kCodeByteBuffer, data, count);
+    out += ',';
+    appendValueParam(out, "*retCnt", kCodeUInt32, "u32", count);
+    out += ',';
+    appendStatusParam(out, 0);
+    out += "],\"ret\":2}}\n";
+}
+
 void AppendViSetAttribute(std::string& out, uint32_t attribute, uint64_t value) {
     beginCall(out, "viSetAttribute", 7);
     out += ',';

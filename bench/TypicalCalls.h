@@ -29,6 +29,10 @@ void AppendViWrite(std::string& out, std::string_view text);
 // viRead that returned `count` bytes in *buf, with `status`; the bytes go
 // in as "text" when they are printable ASCII, else as "hex".
 void AppendViRead(std::string& out, const unsigned char* data, size_t count, uint32_t status);
+// viRead whose buffer was captured both on entry (as *buf in) and on
+// return (as *buf out), holding `count` bytes each time: a call with two
+// buffers of the same size.
+void AppendViReadBothWays(std::string& out, const unsigned char* data, size_t count);
 // viSetAttribute of a named attribute.
 void AppendViSetAttribute(std::string& out, uint32_t attribute, uint64_t value);
 // viWaitOnEvent for a service request that timed out: the failed call.

@@ -5,6 +5,8 @@
 //                                   duration, thread and process
 //   make-capture --dump DATA [FILE] one viRead call that returned the bytes
 //                                   of the file DATA
+//   make-capture --dump-both DATA [FILE]  one viRead call holding those
+//                                   bytes twice, on entry and on return
 //
 // FILE "-" or no FILE: standard output.
 #include <cerrno>
@@ -21,7 +23,8 @@ namespace {
 constexpr char kUsage[] =
     "usage: make-capture --calls N [FILE]\n"
     "       make-capture --timed-calls N [FILE]\n"
-    "       make-capture --dump DATA [FILE]\n";
+    "       make-capture --dump DATA [FILE]\n"
+    "       make-capture --dump-both DATA [FILE]\n";
 // Calls composed before each write.
 constexpr uint64_t kCallsPerChunk = 4096;
 
@@ -75,13 +78,17 @@ int main(int argc, char** argv) {
             }
             ok = writeAll(out, text);
         }
-    } else if (mode == "--dump") {
+    } else if (mode == "--dump" || mode == "--dump-both") {
         std::vector<unsigned char> bytes;
         if (!readFile(argv[2], bytes)) {
             std::fprintf(stderr, "make-capture: cannot read %s\n", argv[2]);
             return 2;
         }
-        kovesk_bench::AppendViRead(text, bytes.data(), bytes.size(), 0);
+        if (mode == "--dump") {
+            kovesk_bench::AppendViRead(text, bytes.data(), bytes.size(), 0);
+        } else {
+            kovesk_bench::AppendViReadBothWays(text, bytes.data(), bytes.size());
+        }
         ok = writeAll(out, text);
     } else {
         std::fputs(kUsage, stderr);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (Release, -DKOVESK_BENCH=ON) and runs them all: the
 # in-process benchmarks, vesk-replay end to end over generated captures of
-# 10^4, 10^5 and 10^6 calls, and the dump comparison with xxd.
+# 10^4, 10^5 and 10^6 calls, the dump comparison with xxd, and every mode
+# of vesk-replay beside --list and xxd (bench/end_to_end.py).
 #
 # Usage: bench/run.sh [BUILD_DIR]          (default: build-bench)
 #   BENCH_FLAGS   Google Benchmark flags of the in-process benchmarks
@@ -9,7 +10,8 @@
 #   REPLAY_BENCH_FLAGS  extra flags of the end-to-end benchmarks (for example
 #                 --benchmark_filter=list)
 #   KOVESK_BENCH_DATA  where the generated captures are kept (default:
-#                 BUILD_DIR/bench-data; about 600 MB)
+#                 BUILD_DIR/bench-data; about 1.2 GB)
+#   REPEAT        rounds of the end-to-end comparisons (default 5)
 #
 # The machine is shared and small: read the medians, and compare runs made
 # close together.
@@ -37,3 +39,6 @@ echo "== vesk-replay end to end (calls per second of wall time, peak resident me
 echo
 echo "== dumps of 64 MiB beside xxd"
 bench/compare-dump.sh "$build"
+echo
+echo "== every mode end to end, beside --list and xxd (medians of interleaved runs)"
+/usr/bin/python3 bench/end_to_end.py --build "$build" --repeat "${REPEAT:-5}"

@@ -56,6 +56,17 @@ void giveEmptyLinesABuffer(std::vector<StringBase>& lines) {
     }
 }
 
+// Room for the rows of `parameters` parameters, as far as a call has
+// parameters (a logger may report any count), so that the lists do not
+// grow row by row.
+constexpr int kReservedRows = 64;
+
+void reserveRows(std::vector<StringBase>& names, std::vector<StringBase>& values, int parameters) {
+    const auto rows = static_cast<size_t>(std::clamp(parameters, 0, kReservedRows));
+    names.reserve(rows);
+    values.reserve(rows);
+}
+
 StringBase pagePath(const char* relative) {
     return CVeskUtility::FullVeskFilePathname(relative, CVeskUtility::eVeskFilePropertyPages);
 }
@@ -86,6 +97,7 @@ void CVISACall::SetPageInputParamData(std::vector<StringBase>& names,
     if (!input) return;
     const int count = input->GetParamCount();
     const int outputCount = output ? output->GetParamCount() : 0;
+    reserveRows(names, values, count);
 
     for (int i = 0; i < count; ++i) {
         if (IgnoreParameter(input, i, nullptr)) continue;
@@ -149,6 +161,7 @@ void CVISACall::SetPageOutputParamData(std::vector<StringBase>& names,
     const int count = output->GetParamCount();
     const int inputCount = input ? input->GetParamCount() : 0;
     const int statusIndex = output->GetReturnParamIndex();
+    reserveRows(names, values, count);
 
     for (int j = 0; j < count; ++j) {
         if (j == statusIndex || IgnoreParameter(output, j, nullptr)) continue;

@@ -6,6 +6,7 @@
 // record on display, and no exception leaves (a record that throws leaves
 // the outputs as they were).
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "call/CVISACall.h"
@@ -47,8 +48,8 @@ void VeskVV_Input_GetParamData(HStrArray** names, HStrArray** values) {
         std::vector<StringBase> rowNames;
         std::vector<StringBase> rowValues;
         call.SetPageInputParamData(rowNames, rowValues, eFormatFull);
-        CVeskUtility::StringToPlexa(rowNames, names);
-        CVeskUtility::StringToPlexa(rowValues, values);
+        CVeskUtility::StringToPlexa(std::move(rowNames), names);
+        CVeskUtility::StringToPlexa(std::move(rowValues), values);
     });
 }
 
@@ -75,8 +76,8 @@ void VeskVV_Output_GetParamData(HStrArray** names, HStrArray** values) {
         std::vector<StringBase> rowNames;
         std::vector<StringBase> rowValues;
         call.SetPageOutputParamData(rowNames, rowValues, eFormatFull);
-        CVeskUtility::StringToPlexa(rowNames, names);
-        CVeskUtility::StringToPlexa(rowValues, values);
+        CVeskUtility::StringToPlexa(std::move(rowNames), names);
+        CVeskUtility::StringToPlexa(std::move(rowValues), values);
     });
 }
 
@@ -96,7 +97,7 @@ void VeskVV_Buffer_GetParamData(int32_t bufferIndex, HStr** heading, HStrArray**
         std::vector<StringBase> dumpLines;
         call.SetPageBufferParamData(bufferIndex, dumpHeading, dumpLines);
         CVeskUtility::StringToPlexa(dumpHeading, heading);
-        CVeskUtility::StringToPlexa(dumpLines, lines);
+        CVeskUtility::StringToPlexa(std::move(dumpLines), lines);
     });
 }
 
@@ -104,7 +105,7 @@ void VeskVV_Buffer_GetBufferData(HStrArray** names) {
     withCurrentVisaCall(__func__, [&](const CVISACall& call) {
         std::vector<StringBase> bufferNames;
         call.SetPageBufferBufferData(bufferNames);
-        CVeskUtility::StringToPlexa(bufferNames, names);
+        CVeskUtility::StringToPlexa(std::move(bufferNames), names);
     });
 }
 

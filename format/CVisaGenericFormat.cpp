@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "format/NameIndex.h"
+#include "format/NumberText.h"
 #include "host/CKOVeskLocalization.h"
 #include "host/CKOVeskRegistry.h"
 #include "host/CVeskApiInfo.h"
@@ -73,7 +74,7 @@ bool CVisaGenericFormat::LookupStatusDescriptor(EKoVeskApiType apiType,
     // A text that is not hexadecimal (the empty code of a status text
     // without "0x") names no status: no description rather than success's.
     unsigned code = 0;
-    if (std::sscanf(statusText.c_str(), "%X", &code) != 1) return false;
+    if (!readHexLikeScanf(statusText.c_str(), code)) return false;
     return CKOVeskLocalization::LookupStatusDescriptor(static_cast<int32_t>(code), prefix,
                                                        descriptor);
 }

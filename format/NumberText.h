@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 namespace nKoVeskLog210 {
@@ -113,5 +114,18 @@ private:
     char m_text[kShortTextSize];
     size_t m_length = 0;
 };
+
+// Reads `text` as sscanf's "%X" reads it into an unsigned int: blanks,
+// a sign, an optional "0x", hexadecimal digits, the value cut to 32 bits
+// (both go through strtoul). False where "%X" converts nothing. Runs for
+// every status a page or an XML element describes: sscanf parses its
+// format each time.
+inline bool readHexLikeScanf(const char* text, unsigned& value) {
+    char* end = nullptr;
+    const unsigned long parsed = std::strtoul(text, &end, 16);
+    if (end == text) return false;
+    value = static_cast<unsigned>(parsed);
+    return true;
+}
 
 }  // namespace nKoVeskLog210

@@ -75,6 +75,18 @@ void CKOVeskMemoryLogger::SetParamBytes(int index, const void* data, size_t coun
     param->size = static_cast<int>(count);
 }
 
+void CKOVeskMemoryLogger::TakeParamBytes(int index, std::vector<unsigned char>& bytes) {
+    tParam* param = find(index);
+    if (!param) throw std::out_of_range("CKOVeskMemoryLogger: no such parameter");
+    if (bytes.size() > static_cast<size_t>(std::numeric_limits<int>::max())) {
+        throw std::length_error("CKOVeskMemoryLogger: capture larger than 2 GiB");
+    }
+    param->bytes.swap(bytes);
+    bytes.clear();
+    param->hasData = true;
+    param->size = static_cast<int>(param->bytes.size());
+}
+
 void CKOVeskMemoryLogger::SetParamSizeWithoutData(int index, int size) {
     tParam* param = find(index);
     if (!param) throw std::out_of_range("CKOVeskMemoryLogger: no such parameter");

@@ -38,6 +38,9 @@ public:
     int AddParam(const char* name, size_t nameLength, int type);
     // The captured bytes of parameter `index` (size = `count`).
     void SetParamBytes(int index, const void* data, size_t count);
+    // The same, taking over `bytes` without copying them; `bytes` gets the
+    // parameter's former storage in exchange (empty, of some capacity).
+    void TakeParamBytes(int index, std::vector<unsigned char>& bytes);
     // A captured size without data: reads give a null data pointer.
     void SetParamSizeWithoutData(int index, int size);
     void SetParamTruncated(int index, bool truncated);

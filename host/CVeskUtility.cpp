@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "host/HostSideServices.h"
@@ -30,9 +31,17 @@ constexpr size_t kFormatStackBytes = 1024;
 
 // Created on first use and never destroyed, so a thread that renders while
 // the process exits still finds it.
+// Every kind of file lies under the one installation root: `directory` is
+// the root with a "/" at its end, kept so that a path is one concatenation.
+StringBase asDirectory(const StringBase& root) {
+    StringBase directory(root);
+    if (directory.empty() || directory[directory.length() - 1] != '/') directory += "/";
+    return directory;
+}
+
 struct tPathState {
     std::mutex mutex;
-    StringBase root{nKoVeskHost::kDefaultInstallationRoot};
+    StringBase directory{asDirectory(nKoVeskHost::kDefaultInstallationRoot)};
 };
 
 tPathState& pathState() {
@@ -90,23 +99,18 @@ int32_t CVeskUtility::SimpleMessageBox(int32_t textNumber, eMessageBoxButtons bu
 
 StringBase CVeskUtility::FullVeskFilePathname(const StringBase& relative,
                                               eVeskFilePaths /*kind*/) {
-    StringBase root;
-    {
-        tPathState& state = pathState();
-        std::lock_guard<std::mutex> lock(state.mutex);
-        root = state.root;
-    }
-    // Every kind of file lies under the one installation root.
-    if (root.empty() || root[root.length() - 1] != '/') root += "/";
-    return root + relative;
+    tPathState& state = pathState();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    return state.directory + relative;
 }
 
 // --- host side -------------------------------------------------------------
 
 void nKoVeskHost::SetInstallationRoot(const StringBase& root) {
+    StringBase directory = asDirectory(root);
     tPathState& state = pathState();
     std::lock_guard<std::mutex> lock(state.mutex);
-    state.root = root;
+    state.directory = std::move(directory);
 }
 
 bool nKoVeskHost::LastMessageBox(tMessageBox& shown) { return messageBoxes().Last(shown); }

@@ -50,4 +50,7 @@ public:
     // beside the handles.)
     static void StringToPlexa(const StringBase& text, HStr** handle);
     static void StringToPlexa(const std::vector<StringBase>& texts, HStrArray** handle);
+    // The same, releasing each text once it is copied (the vector keeps its
+    // elements, empty), so that millions of lines are never held twice.
+    static void StringToPlexa(std::vector<StringBase>&& texts, HStrArray** handle);
 };

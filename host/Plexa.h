@@ -1,8 +1,15 @@
 // Handles of the host's graphical runtime: counted strings and arrays of them.
 //
 // A handle is a pointer to a master pointer; the runtime resizes the block
-// behind the master pointer. Blocks come from malloc/realloc and are
-// released with PlexaDisposeString / PlexaDisposeStringArray.
+// behind the master pointer. A handle made alone (PlexaNewString, or a
+// master pointer left null and filled by StringToPlexa) points to a block
+// from malloc/realloc. The elements that StringToPlexa adds to an array are
+// packed: their master pointers and blocks live in memory of the array, so
+// a list of millions of texts costs no allocation a text. An element,
+// packed or not, is filled only through StringToPlexa and released only
+// through PlexaDisposeString (after which the array's slot is the caller's
+// to reset) or with its array; the array keeps an element's handle while
+// StringToPlexa refills it.
 #pragma once
 
 #include <cstdint>

@@ -231,6 +231,8 @@ const unsigned char kNoBytes[1] = {0};
 class CallParser::Impl {
 public:
     bool Parse(const char* line, size_t length, CapturedCall& call, std::string& error);
+    // Gives back the scratch memory that a large line made grow.
+    void ReleaseLargeScratch();
 
 private:
     // One parameter object's keys, gathered before the parameter is added.
@@ -271,6 +273,7 @@ private:
     bool readReal(ondemand::value& value, std::string_view key, size_t width, double& out);
     bool readBool(ondemand::value& value, std::string_view key, bool& out);
     bool readString(ondemand::value& value, std::string_view key, std::string_view& out);
+    bool readHexText(ondemand::value& value, std::string_view key, std::string_view& out);
     bool readTime(ondemand::value& value, std::string_view key, tTimeStamp& out);
     bool readDuration(ondemand::value& value, std::string_view key, double& seconds);
     bool readId(ondemand::value& value, std::string_view key, uint64_t& out);
@@ -413,6 +416,30 @@ bool CallParser::Impl::readString(ondemand::value& value, std::string_view key,
     return true;
 }
 
+bool CallParser::Impl::readHexText(ondemand::value& value, std::string_view key,
+                                   std::string_view& out) {
+    // Hexadecimal digits need no unescaping: a string without a backslash
+    // is read where it stands in the line, sparing the JSON parser's
+    // unescaped copy of what may be megabytes. The line has been validated
+    // as JSON (UTF-8, no raw control characters), so the text is the same.
+    ondemand::json_type type;
+    if (!value.type().get(type) && type == ondemand::json_type::string) {
+        std::string_view token = value.raw_json_token();  // quotes and the blanks after
+        while (!token.empty() && (token.back() == ' ' || token.back() == '\t' ||
+                                  token.back() == '\n' || token.back() == '\r')) {
+            token.remove_suffix(1);
+        }
+        if (token.size() >= 2 && token.front() == '"' && token.back() == '"') {
+            const std::string_view text = token.substr(1, token.size() - 2);
+            if (!std::memchr(text.data(), '\\', text.size())) {
+                out = text;
+                return true;
+            }
+        }
+    }
+    return readString(value, key, out);
+}
+
 bool CallParser::Impl::readTime(ondemand::value& value, std::string_view key, tTimeStamp& out) {
     std::string_view text;
     if (!readString(value, key, text)) return false;
@@ -456,7 +483,7 @@ bool CallParser::Impl::parseValueKey(const tParamKeyInfo& info, ondemand::value&
         case eValueKey::None: break;
         case eValueKey::Hex: {
             std::string_view text;
-            if (!readString(value, key, text)) return false;
+            if (!readHexText(value, key, text)) return false;
             tHexFailure failure;
             if (!DecodeHex(text, m_hexBytes, failure)) return failHex(key, failure);
             fields.data = m_hexBytes.data();
@@ -549,7 +576,11 @@ bool CallParser::Impl::addParam(const tParamFields& fields, CKOVeskMemoryLogger&
     }
     const int index = logger.AddParam(fields.hasName ? fields.name.data() : nullptr,
                                       fields.name.size(), fields.type);
-    if (fields.valueKey) {
+    if (fields.valueKey && fields.valueKey->valueKey == eValueKey::Hex) {
+        // Decoded bytes go to the logger as they are; the scratch gets the
+        // logger's former storage back for the next value.
+        logger.TakeParamBytes(index, m_hexBytes);
+    } else if (fields.valueKey) {
         logger.SetParamBytes(index, fields.count ? fields.data : kNoBytes, fields.count);
     } else if (fields.hasSize) {
         logger.SetParamSizeWithoutData(index, fields.size);
@@ -798,6 +829,11 @@ bool CallParser::Impl::Parse(const char* line, size_t length, CapturedCall& call
     return true;
 }
 
+void CallParser::Impl::ReleaseLargeScratch() {
+    if (m_parser.capacity() > kKeptScratchBytes) m_parser = ondemand::parser();
+    if (m_hexBytes.capacity() > kKeptScratchBytes) std::vector<unsigned char>().swap(m_hexBytes);
+}
+
 // --- CallParser ------------------------------------------------------------------
 
 CallParser::CallParser() : m_impl(std::make_unique<Impl>()) {}
@@ -805,13 +841,17 @@ CallParser::CallParser() : m_impl(std::make_unique<Impl>()) {}
 CallParser::~CallParser() = default;
 
 bool CallParser::Parse(const char* line, size_t length, CapturedCall& call) {
-    return m_impl->Parse(line, length, call, m_error);
+    const bool parsed = m_impl->Parse(line, length, call, m_error);
+    m_impl->ReleaseLargeScratch();
+    return parsed;
 }
 
 bool CallParser::ParseCopy(std::string_view line, CapturedCall& call) {
     m_paddedCopy.assign(line.data(), line.size());
     m_paddedCopy.append(kLinePadding, '\0');
-    return m_impl->Parse(m_paddedCopy.data(), line.size(), call, m_error);
+    const bool parsed = m_impl->Parse(m_paddedCopy.data(), line.size(), call, m_error);
+    m_impl->ReleaseLargeScratch();
+    return parsed;
 }
 
 }  // namespace vesk::replay

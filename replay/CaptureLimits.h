@@ -18,4 +18,10 @@ inline constexpr size_t kMaxParameters = 64;
 // Bytes of a function name or a parameter name.
 inline constexpr size_t kMaxNameBytes = 256;
 
+// Scratch memory of the reader (the line buffer, the JSON parser's buffers,
+// the decoded bytes) kept from one line to the next. A line that needed
+// more gives it back as soon as it is parsed, so that a call holding
+// hundreds of megabytes is rendered without its input's scratch beside it.
+inline constexpr size_t kKeptScratchBytes = size_t{16} << 20;
+
 }  // namespace vesk::replay

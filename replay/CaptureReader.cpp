@@ -51,14 +51,17 @@ CaptureReader::eResult CaptureReader::Next(bool parse) {
     } while (isBlankLine(line));
     ++m_callNumber;
     if (!parse) return eResult::Skipped;
+    eResult result = eResult::BadCall;
     try {
-        return m_parser.Parse(line.data(), line.size(), m_call) ? eResult::Call : eResult::BadCall;
+        result = m_parser.Parse(line.data(), line.size(), m_call) ? eResult::Call : eResult::BadCall;
     } catch (const std::bad_alloc&) {
         // The call is dropped; its allocations went with the unwinding.
         m_call.Clear();
         m_error = "out of memory reading the call";
-        return eResult::BadCall;
     }
+    // The call holds copies of everything it needs from the line.
+    m_lines.ReleaseLongLine();
+    return result;
 }
 
 }  // namespace vesk::replay

@@ -10,9 +10,16 @@ void ExportRenderer::Render(uint64_t, IKoVeskCall* record, const CapturedCall&,
     if (count < 0) count = 0;
     const auto lines = static_cast<size_t>(count);
     // The lines of earlier calls are emptied, not made anew: the record's
-    // copies into them reuse their buffers.
-    if (m_lines.size() < lines) m_lines.resize(lines);
-    for (size_t i = 0; i < lines; ++i) m_lines[i].erase();
+    // copies into them reuse their buffers. Lines beyond those are empty
+    // strings that hold no buffer (moved-from), so that a dump of millions
+    // of lines allocates each line once, when the record writes it.
+    const size_t kept = m_lines.size() < lines ? m_lines.size() : lines;
+    for (size_t i = 0; i < kept; ++i) m_lines[i].erase();
+    if (m_lines.size() < lines) {
+        m_lines.reserve(lines);
+        StringBase unallocated;
+        while (m_lines.size() < lines) m_lines.push_back(std::move(unallocated));
+    }
     record->FormatForOutput(m_lines.data(), count, m_use);
     // The record is done: a dump of millions of lines goes out as it is
     // appended instead of piling up.

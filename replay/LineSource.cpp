@@ -1,5 +1,7 @@
 #include "replay/LineSource.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -11,19 +13,52 @@ namespace {
 constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 constexpr size_t kByteOrderMarkSize = sizeof kByteOrderMark - 1;
 
-char* allocateBuffer(size_t size) {
-    char* buffer = static_cast<char*>(std::malloc(size));
-    if (!buffer) throw std::bad_alloc();
-    return buffer;
-}
+constexpr size_t kInitialSize = LineSource::kReadSize + kLinePadding;
 
 }  // namespace
 
 LineSource::LineSource(std::FILE* input, size_t maxLineBytes)
-    : m_input(input),
-      m_maxLineBytes(maxLineBytes),
-      m_buffer(allocateBuffer(kReadSize + kLinePadding)),
-      m_size(kReadSize + kLinePadding) {}
+    : m_input(input), m_maxLineBytes(maxLineBytes) {
+    m_buffer = static_cast<char*>(std::malloc(kInitialSize));
+    if (!m_buffer) throw std::bad_alloc();
+    m_size = kInitialSize;
+}
+
+LineSource::~LineSource() { release(); }
+
+void LineSource::release() {
+    if (m_mapped) {
+        munmap(m_buffer, m_size);
+    } else {
+        std::free(m_buffer);
+    }
+    m_buffer = nullptr;
+}
+
+bool LineSource::resize(size_t size) {
+    const size_t kept = std::min(m_end + kLinePadding, size);
+    if (size == kInitialSize) {
+        char* block = static_cast<char*>(std::malloc(size));
+        if (!block) return false;
+        std::memcpy(block, m_buffer, kept);
+        release();
+        m_buffer = block;
+        m_mapped = false;
+    } else if (m_mapped) {
+        void* moved = mremap(m_buffer, m_size, size, MREMAP_MAYMOVE);
+        if (moved == MAP_FAILED) return false;
+        m_buffer = static_cast<char*>(moved);
+    } else {
+        void* mapped = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED) return false;
+        std::memcpy(mapped, m_buffer, kept);
+        release();
+        m_buffer = static_cast<char*>(mapped);
+        m_mapped = true;
+    }
+    m_size = size;
+    return true;
+}
 
 void LineSource::refill() {
     if (m_atEof) {
@@ -32,7 +67,7 @@ void LineSource::refill() {
     }
     // Keep the partial line, at the front of the buffer.
     const size_t kept = m_end - m_begin;
-    if (m_begin > 0 && kept > 0) std::memmove(m_buffer.get(), m_buffer.get() + m_begin, kept);
+    if (m_begin > 0 && kept > 0) std::memmove(m_buffer, m_buffer + m_begin, kept);
     m_begin = 0;
     m_end = kept;
     // A line longer than the buffer: grow it (the only growth there is), as
@@ -44,17 +79,13 @@ void LineSource::refill() {
             m_stop = eNext::TooLong;
             return;
         }
-        char* block = static_cast<char*>(std::realloc(m_buffer.get(), grown));
-        if (!block) {
+        if (!resize(grown)) {
             m_stop = eNext::OutOfMemory;
             return;
         }
-        m_buffer.release();
-        m_buffer.reset(block);
-        m_size = grown;
     }
     const size_t room = m_size - kLinePadding - m_end;
-    const size_t got = std::fread(m_buffer.get() + m_end, 1, room, m_input);
+    const size_t got = std::fread(m_buffer + m_end, 1, room, m_input);
     m_end += got;
     if (got < room) {
         m_atEof = true;
@@ -63,13 +94,24 @@ void LineSource::refill() {
     if (m_atStart && m_end > 0) {
         m_atStart = false;
         if (m_end >= kByteOrderMarkSize &&
-            std::memcmp(m_buffer.get(), kByteOrderMark, kByteOrderMarkSize) == 0) {
+            std::memcmp(m_buffer, kByteOrderMark, kByteOrderMarkSize) == 0) {
             m_begin = kByteOrderMarkSize;
         }
     }
     // The padding behind the data need not be zero, but keep it defined.
-    std::memset(m_buffer.get() + m_end, 0, kLinePadding);
+    std::memset(m_buffer + m_end, 0, kLinePadding);
     if (got == 0 && m_stop == eNext::Line) m_stop = eNext::End;
+}
+
+void LineSource::ReleaseLongLine() {
+    const size_t unread = m_end - m_begin;
+    if (m_size <= kKeptScratchBytes || unread > kReadSize) return;
+    // The unread rest, with the padding behind it, to the front; then the
+    // buffer back to its first size (where that fails, it stays as large).
+    std::memmove(m_buffer, m_buffer + m_begin, unread + kLinePadding);
+    m_begin = 0;
+    m_end = unread;
+    resize(kInitialSize);
 }
 
 LineSource::eNext LineSource::finish(eNext result, bool atALine) {
@@ -82,7 +124,7 @@ LineSource::eNext LineSource::finish(eNext result, bool atALine) {
 LineSource::eNext LineSource::Next(std::string_view& line) {
     if (m_finished) return m_stop;
     for (;;) {
-        const char* begin = m_buffer.get() + m_begin;
+        const char* begin = m_buffer + m_begin;
         const size_t available = m_end - m_begin;
         const void* newline = std::memchr(begin + m_scanned, '\n', available - m_scanned);
         // The last line of the input may end without a line break; one cut

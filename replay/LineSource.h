@@ -2,8 +2,10 @@
 //
 // Reads in large blocks into one buffer that is reused for the whole input,
 // so memory stays flat however long the input is; only a single line longer
-// than the buffer makes it grow, by doubling with realloc (which moves a
-// large block without copying it), and never past the longest line allowed.
+// than the buffer makes it grow, by doubling, and never past the longest
+// line allowed. A grown buffer is mapped from the kernel and grown with
+// mremap, which moves its pages instead of copying them (an allocator's
+// realloc may copy: hundreds of megabytes for one long line).
 // Every line handed out is followed by at least kLinePadding readable bytes
 // (the JSON parser reads ahead). A byte-order mark at the very start of the
 // input is skipped.
@@ -12,11 +14,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
 #include <string_view>
 
 #include "replay/CallParser.h"
+#include "replay/CaptureLimits.h"
 
 namespace vesk::replay {
 
@@ -38,12 +39,21 @@ public:
     // Reads from `input`, which stays owned by the caller. Throws
     // std::bad_alloc when not even the first block can be allocated.
     explicit LineSource(std::FILE* input, size_t maxLineBytes = kDefaultMaxLineBytes);
+    ~LineSource();
+    LineSource(const LineSource&) = delete;
+    LineSource& operator=(const LineSource&) = delete;
 
     // The next line without its line break (a "\r" before the "\n" is
     // dropped too). After anything but Line, every further call returns
     // the same: a line that cannot be held ends the input, since what
     // follows it cannot be found without reading it.
     eNext Next(std::string_view& line);
+
+    // Gives back the memory that a long line made the buffer grow by, once
+    // the caller is done with that line (the line handed out last is no
+    // longer readable afterwards). Throws nothing: the buffer stays as it is
+    // when a smaller one cannot be had.
+    void ReleaseLongLine();
 
     // 1-based number of the line last returned, or of the line that could
     // not be held.
@@ -57,15 +67,16 @@ private:
     // Ends the input with `result`; `atALine` when a line (the one that
     // could not be held) was begun.
     eNext finish(eNext result, bool atALine);
-
-    struct FreeBuffer {
-        void operator()(char* buffer) const { std::free(buffer); }
-    };
+    // Makes the buffer `size` bytes, keeping its first m_end + kLinePadding;
+    // false (the buffer as it was) when the memory cannot be had.
+    bool resize(size_t size);
+    void release();
 
     std::FILE* m_input;
     size_t m_maxLineBytes;
-    std::unique_ptr<char, FreeBuffer> m_buffer;  // m_end bytes of data, then padding
-    size_t m_size = 0;                           // bytes allocated
+    char* m_buffer = nullptr;  // m_end bytes of data, then padding
+    size_t m_size = 0;         // bytes allocated
+    bool m_mapped = false;     // mapped (grown), else malloc'd
     size_t m_begin = 0;          // first unread byte
     size_t m_end = 0;            // end of the data read
     size_t m_scanned = 0;        // bytes after m_begin known to hold no '\n'

@@ -2,13 +2,28 @@
 
 #include <cerrno>
 #include <charconv>
+#include <new>
 
 namespace vesk::replay {
 
 OutputBuffer::OutputBuffer(std::FILE* output) : m_output(output) {
     // Room for a full buffer plus one call's text, so that steady state
     // never reallocates.
-    m_text.reserve(2 * kFlushSize);
+    grow(2 * kFlushSize);
+}
+
+void OutputBuffer::grow(size_t length) {
+    if (length <= m_capacity - m_size) return;
+    size_t capacity = m_capacity ? m_capacity : 1;
+    while (capacity - m_size < length) {
+        if (capacity > static_cast<size_t>(-1) / 2) throw std::bad_alloc();
+        capacity *= 2;
+    }
+    char* text = static_cast<char*>(std::realloc(m_text.get(), capacity));
+    if (!text) throw std::bad_alloc();
+    m_text.release();
+    m_text.reset(text);
+    m_capacity = capacity;
 }
 
 OutputBuffer::~OutputBuffer() { Flush(); }
@@ -16,7 +31,7 @@ OutputBuffer::~OutputBuffer() { Flush(); }
 void OutputBuffer::AppendDecimal(int64_t value) {
     char digits[24];
     const std::to_chars_result result = std::to_chars(digits, digits + sizeof digits, value);
-    m_text.append(digits, static_cast<size_t>(result.ptr - digits));
+    Append(digits, static_cast<size_t>(result.ptr - digits));
 }
 
 void OutputBuffer::fail(int error) {
@@ -26,12 +41,10 @@ void OutputBuffer::fail(int error) {
 }
 
 bool OutputBuffer::Flush() {
-    if (!m_text.empty()) {
-        if (!m_failed && std::fwrite(m_text.data(), 1, m_text.size(), m_output) != m_text.size()) {
-            fail(errno);
-        }
-        m_written += m_text.size();
-        m_text.clear();
+    if (m_size > 0) {
+        if (!m_failed && std::fwrite(m_text.get(), 1, m_size, m_output) != m_size) fail(errno);
+        m_written += m_size;
+        m_size = 0;
     }
     if (!m_failed && std::fflush(m_output) != 0) fail(errno);
     return !m_failed;

@@ -11,7 +11,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <string>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <string_view>
 
 namespace vesk::replay {
@@ -27,20 +29,31 @@ public:
     OutputBuffer(const OutputBuffer&) = delete;
     OutputBuffer& operator=(const OutputBuffer&) = delete;
 
-    void Append(std::string_view text) { m_text.append(text.data(), text.size()); }
-    void Append(const char* text, size_t length) { m_text.append(text, length); }
-    void Append(char c) { m_text.push_back(c); }
+    // Appending is inline: XML and page text come in many short pieces.
+    void Append(std::string_view text) { Append(text.data(), text.size()); }
+    void Append(const char* text, size_t length) {
+        if (length > m_capacity - m_size) grow(length);
+        if (length) std::memcpy(m_text.get() + m_size, text, length);
+        m_size += length;
+    }
+    void Append(char c) {
+        if (m_size == m_capacity) grow(1);
+        m_text.get()[m_size++] = c;
+    }
     void AppendDecimal(int64_t value);
 
     // The position to go back to (counted from the first byte ever
     // appended), and going back to it as far as the text is still held.
-    size_t Mark() const { return m_written + m_text.size(); }
-    void Rewind(size_t mark) { m_text.resize(mark > m_written ? mark - m_written : 0); }
+    size_t Mark() const { return m_written + m_size; }
+    void Rewind(size_t mark) {
+        const size_t held = mark > m_written ? mark - m_written : 0;
+        if (held < m_size) m_size = held;
+    }
 
     // Writes the buffer out when it holds kFlushSize bytes or more; called
     // between calls, and by a renderer appending a long text.
     void FlushIfFull() {
-        if (m_text.size() >= kFlushSize) Flush();
+        if (m_size >= kFlushSize) Flush();
     }
     // Writes everything out; false when the output failed (now or before).
     // Once a write has failed, nothing more is written: text appended after
@@ -53,10 +66,18 @@ public:
     int FailureErrno() const { return m_failureErrno; }
 
 private:
+    struct FreeText {
+        void operator()(char* text) const { std::free(text); }
+    };
+
     void fail(int error);
+    // Makes room for `length` more bytes (doubling); throws std::bad_alloc.
+    void grow(size_t length);
 
     std::FILE* m_output;
-    std::string m_text;
+    std::unique_ptr<char, FreeText> m_text;
+    size_t m_size = 0;      // bytes held
+    size_t m_capacity = 0;  // bytes allocated
     size_t m_written = 0;  // bytes handed to the stream so far
     bool m_failed = false;
     int m_failureErrno = 0;

@@ -65,10 +65,13 @@ public:
         m_out.Append(": ");
         m_out.Append(heading.Text());
         m_out.Append('\n');
+        // The plug-in's work for this page is done: a dump of millions of
+        // lines goes out as it is appended instead of piling up.
         for (int32_t line = 0; line < lines.Count(); ++line) {
             m_out.Append("  ");
             m_out.Append(lines.Text(line));
             m_out.Append('\n');
+            m_out.FlushIfFull();
         }
     }
 

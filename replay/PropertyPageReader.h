@@ -8,7 +8,8 @@
 // rows and return value, the buffer page's list of buffers and then the
 // dump of each. A sink that wants the pages as text, JSON or anything else
 // implements tPageSink; the reader owns the runtime's handles, which a sink
-// may read only while its operation runs.
+// may read only while its operation runs (the reader empties and reuses
+// them afterwards).
 #pragma once
 
 #include <cstdint>
@@ -60,8 +61,24 @@ private:
     void readInputPage(tPageSink& sink) const;
     void readOutputPage(tPageSink& sink) const;
     void readBufferPage(tPageSink& sink) const;
+    void throwIfPageFailed() const;
+
+    // The handles the entry points fill, kept from call to call as the
+    // host's pages keep theirs (the runtime's memory behind them is reused),
+    // and emptied once read.
+    struct tHandles {
+        StringArrayHandle names, values;
+        StringHandle value, description;
+        StringArrayHandle bufferNames;
+        StringHandle heading;
+        StringArrayHandle lines;
+    };
 
     const PluginEntryPoints& m_entryPoints;
+    mutable tHandles m_handles;
+    mutable StringBase m_title;              // the window's title
+    mutable std::vector<StringBase> m_pages;  // the window's page files
+    mutable StringBase m_failure;  // scratch for the failures reported
 };
 
 }  // namespace vesk::replay

@@ -6,7 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
+#include "host/CVeskUtility.h"
 #include "host/Plexa.h"
 
 namespace vesk::replay {
@@ -27,6 +29,11 @@ public:
 
     HStr** Get() const { return m_handle; }
     std::string_view Text() const { return HandleText(m_handle); }
+    // Empty again, the handle kept for the next page.
+    void Empty() {
+        static const StringBase kEmpty;
+        CVeskUtility::StringToPlexa(kEmpty, m_handle);
+    }
 
 private:
     HStr** m_handle;
@@ -41,6 +48,8 @@ public:
     StringArrayHandle& operator=(const StringArrayHandle&) = delete;
 
     HStrArray** Get() const { return m_handle; }
+    // No elements again, the handle kept for the next page.
+    void Empty() { CVeskUtility::StringToPlexa(std::vector<StringBase>(), m_handle); }
     int32_t Count() const { return m_handle && *m_handle && (*m_handle)->cnt > 0 ? (*m_handle)->cnt : 0; }
     // Element `index`; empty past the end.
     std::string_view Text(int32_t index) const {

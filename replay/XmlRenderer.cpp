@@ -1,67 +1,37 @@
 #include "replay/XmlRenderer.h"
 
-#include <libxml/xmlIO.h>
-#include <libxml/xmlwriter.h>
-
 #include <charconv>
 #include <type_traits>
-#include <stdexcept>
 
 namespace vesk::replay {
 
-namespace {
-
-const xmlChar* xml(const char* text) { return reinterpret_cast<const xmlChar*>(text); }
-
-// The writer's output callback: appends to the replay's output buffer.
-int writeToOutput(void* context, const char* bytes, int length) {
-    static_cast<OutputBuffer*>(context)->Append(bytes, static_cast<size_t>(length));
-    return length;
-}
-
-int closeOutput(void*) { return 0; }
-
-}  // namespace
-
 XmlRenderer::XmlRenderer() = default;
 
-XmlRenderer::~XmlRenderer() {
-    if (m_writer) xmlFreeTextWriter(m_writer);
-}
+XmlRenderer::~XmlRenderer() = default;
 
 void XmlRenderer::Begin(OutputBuffer& out) {
-    xmlOutputBufferPtr output = xmlOutputBufferCreateIO(writeToOutput, closeOutput, &out, nullptr);
-    if (!output) throw std::bad_alloc();
-    m_writer = xmlNewTextWriter(output);  // owns `output` from here on
-    if (!m_writer) {
-        xmlOutputBufferClose(output);
-        throw std::bad_alloc();
-    }
-    xmlTextWriterSetIndent(m_writer, 1);
-    xmlTextWriterSetIndentString(m_writer, xml("  "));
-    xmlTextWriterStartDocument(m_writer, "1.0", "UTF-8", nullptr);
-    xmlTextWriterStartElement(m_writer, xml("capture"));
-    flush();
+    m_writer = std::make_unique<XmlWriter>(out);
+    m_writer->StartDocument();
+    m_writer->StartElement("capture");
 }
 
 void XmlRenderer::End(OutputBuffer&) {
-    xmlTextWriterEndElement(m_writer);  // capture
-    xmlTextWriterEndDocument(m_writer);
-    flush();
+    m_writer->EndElement();  // capture
+    m_writer->EndDocument();
 }
 
-void XmlRenderer::flush() { xmlTextWriterFlush(m_writer); }
+void XmlRenderer::writeText(const StringBase& text) {
+    m_writer->Text(m_converter.Convert({text.c_str(), text.length()}));
+}
 
 void XmlRenderer::writeElement(const char* name, const StringBase& text) {
-    const std::string& utf8 = m_converter.Convert({text.c_str(), text.length()});
-    xmlTextWriterStartElement(m_writer, xml(name));
-    xmlTextWriterWriteString(m_writer, xml(utf8.c_str()));
-    xmlTextWriterEndElement(m_writer);
+    m_writer->StartElement(name);
+    writeText(text);
+    m_writer->EndElement();
 }
 
 void XmlRenderer::writeAttribute(const char* name, const StringBase& text) {
-    const std::string& utf8 = m_converter.Convert({text.c_str(), text.length()});
-    xmlTextWriterWriteAttribute(m_writer, xml(name), xml(utf8.c_str()));
+    m_writer->Attribute(name, m_converter.Convert({text.c_str(), text.length()}));
 }
 
 template <class Number>
@@ -70,34 +40,31 @@ void XmlRenderer::writeNumberAttribute(const char* name, Number value) {
     std::to_chars_result result;
     if constexpr (std::is_floating_point_v<Number>) {
         // Shortest that reads back the same, in decimal where that is short.
-        result = std::to_chars(digits, digits + sizeof digits - 1, value, std::chars_format::general);
+        result = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::general);
     } else {
-        result = std::to_chars(digits, digits + sizeof digits - 1, value);
+        result = std::to_chars(digits, digits + sizeof digits, value);
     }
-    *result.ptr = '\0';
-    xmlTextWriterWriteAttribute(m_writer, xml(name), xml(digits));
+    m_writer->Attribute(name, std::string_view(digits, static_cast<size_t>(result.ptr - digits)));
 }
 
 void XmlRenderer::writeParameters(const char* name,
                                   const std::vector<CallTag::CallParameter>& parameters) {
-    xmlTextWriterStartElement(m_writer, xml(name));
+    m_writer->StartElement(name);
     for (const CallTag::CallParameter& parameter : parameters) {
-        xmlTextWriterStartElement(m_writer, xml("param"));
+        m_writer->StartElement("param");
         writeAttribute("name", parameter.name);
-        const std::string& value =
-            m_converter.Convert({parameter.value.c_str(), parameter.value.length()});
-        xmlTextWriterWriteString(m_writer, xml(value.c_str()));
-        xmlTextWriterEndElement(m_writer);
+        writeText(parameter.value);
+        m_writer->EndElement();
     }
-    xmlTextWriterEndElement(m_writer);
+    m_writer->EndElement();
 }
 
 void XmlRenderer::writeBuffers(const char* direction,
                                const std::vector<CallTag::CallBuffer>& buffers) {
     static const char kHexDigits[] = "0123456789ABCDEF";
     for (const CallTag::CallBuffer& buffer : buffers) {
-        xmlTextWriterStartElement(m_writer, xml("buffer"));
-        xmlTextWriterWriteAttribute(m_writer, xml("direction"), xml(direction));
+        m_writer->StartElement("buffer");
+        m_writer->Attribute("direction", direction);
         writeAttribute("name", buffer.name);
         writeNumberAttribute("size", buffer.size);
         writeNumberAttribute("fullSize", buffer.fullSize);
@@ -105,13 +72,15 @@ void XmlRenderer::writeBuffers(const char* direction,
         m_hex.clear();
         if (buffer.data && buffer.size > 0) {
             const unsigned char* bytes = reinterpret_cast<const unsigned char*>(buffer.data);
+            m_hex.resize(2 * static_cast<size_t>(buffer.size));
+            char* digits = m_hex.data();
             for (int32_t i = 0; i < buffer.size; ++i) {
-                m_hex.push_back(kHexDigits[bytes[i] >> 4]);
-                m_hex.push_back(kHexDigits[bytes[i] & 0xF]);
+                *digits++ = kHexDigits[bytes[i] >> 4];
+                *digits++ = kHexDigits[bytes[i] & 0xF];
             }
         }
-        xmlTextWriterWriteString(m_writer, xml(m_hex.c_str()));
-        xmlTextWriterEndElement(m_writer);
+        m_writer->Text(m_hex);
+        m_writer->EndElement();
     }
 }
 
@@ -119,7 +88,7 @@ void XmlRenderer::writeTiming(const CapturedCall& call) {
     char text[kTimeStampTextSize];
     if (call.hasTime) {
         FormatUtcTimeStamp(call.time, text);
-        xmlTextWriterWriteAttribute(m_writer, xml("time"), xml(text));
+        m_writer->Attribute("time", text);
     }
     // Seconds, in the shortest form that reads back as the same number.
     if (call.hasDuration) writeNumberAttribute("duration", call.durationSeconds);
@@ -134,27 +103,24 @@ void XmlRenderer::Render(uint64_t number, IKoVeskCall* record, const CapturedCal
     CallTag element = record->BuildXmlElement();
     if (call.hasOutput) record->SetXmlCallStatus(element);
 
-    xmlTextWriterStartElement(m_writer, xml("call"));
+    m_writer->StartElement("call");
     writeNumberAttribute("number", static_cast<int64_t>(number));
     writeTiming(call);
     writeElement("function", element.functionName);
     writeElement("description", element.description);
     if (call.hasOutput) {
-        xmlTextWriterStartElement(m_writer, xml("status"));
+        m_writer->StartElement("status");
         writeNumberAttribute("kind", element.statusKind);
         writeNumberAttribute("value", element.statusValue);
         writeAttribute("name", element.statusName);
-        const std::string& description = m_converter.Convert(
-            {element.statusDescription.c_str(), element.statusDescription.length()});
-        xmlTextWriterWriteString(m_writer, xml(description.c_str()));
-        xmlTextWriterEndElement(m_writer);
+        writeText(element.statusDescription);
+        m_writer->EndElement();
     }
     writeParameters("input", element.inputParameters);
     if (call.hasOutput) writeParameters("output", element.outputParameters);
     writeBuffers("in", element.inputBuffers);
     writeBuffers("out", element.outputBuffers);
-    xmlTextWriterEndElement(m_writer);  // call
-    flush();
+    m_writer->EndElement();  // call
 }
 
 }  // namespace vesk::replay

@@ -1,17 +1,18 @@
 // --xml: one XML document for the whole capture, one <call> element per
-// call, written with libxml2's text writer from the element the record
-// builds (BuildXmlElement, and SetXmlCallStatus for calls that returned).
+// call, written as libxml2's text writer writes it (XmlWriter) from the
+// element the record builds (BuildXmlElement, and SetXmlCallStatus for
+// calls that returned).
 //
 // Every text goes through XmlTextConverter, so the document is well-formed
 // UTF-8 whatever bytes the capture holds.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "replay/Renderer.h"
 #include "replay/XmlText.h"
-
-typedef struct _xmlTextWriter* xmlTextWriterPtr;
+#include "replay/XmlWriter.h"
 
 namespace vesk::replay {
 
@@ -26,6 +27,7 @@ public:
                 OutputBuffer& out) override;
 
 private:
+    void writeText(const StringBase& text);
     void writeElement(const char* name, const StringBase& text);
     void writeAttribute(const char* name, const StringBase& text);
     // An integer, or a real in the shortest form that reads back the same.
@@ -35,9 +37,8 @@ private:
     void writeTiming(const CapturedCall& call);
     void writeParameters(const char* name, const std::vector<CallTag::CallParameter>& parameters);
     void writeBuffers(const char* direction, const std::vector<CallTag::CallBuffer>& buffers);
-    void flush();
 
-    xmlTextWriterPtr m_writer = nullptr;
+    std::unique_ptr<XmlWriter> m_writer;
     XmlTextConverter m_converter;
     std::string m_hex;  // reused for buffer contents
 };

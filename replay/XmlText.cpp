@@ -19,11 +19,40 @@ iconv_t asIconv(void* handle) { return static_cast<iconv_t>(handle); }
 
 const iconv_t kNoIconv = reinterpret_cast<iconv_t>(-1);
 
+// Characters every XML text may hold as they are and that ASCII-based
+// character sets spell as in ASCII: tab, line feed, carriage return, and
+// 0x20 to 0x7F.
+bool isPlainAscii(unsigned char byte) {
+    return (byte >= 0x20 && byte <= 0x7F) || byte == '\t' || byte == '\n' || byte == '\r';
+}
+
+bool isPlainAscii(std::string_view text) {
+    for (const char c : text) {
+        if (!isPlainAscii(static_cast<unsigned char>(c))) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 XmlTextConverter::XmlTextConverter(const char* codeset) {
     if (!codeset) codeset = nl_langinfo(CODESET);
     m_iconv = iconv_open("UTF-32LE", codeset ? codeset : "ASCII");
+    m_plainAsciiUnchanged = keepsPlainAscii();
+}
+
+bool XmlTextConverter::keepsPlainAscii() {
+    std::string plain;
+    for (int byte = 0; byte < 0x80; ++byte) {
+        if (isPlainAscii(static_cast<unsigned char>(byte))) plain.push_back(static_cast<char>(byte));
+    }
+    m_result.clear();
+    if (asIconv(m_iconv) == kNoIconv) {
+        convertAscii(plain);
+    } else {
+        convertThroughIconv(plain);
+    }
+    return m_result == plain;
 }
 
 XmlTextConverter::~XmlTextConverter() {
@@ -61,13 +90,19 @@ void XmlTextConverter::convertAscii(std::string_view text) {
     }
 }
 
-const std::string& XmlTextConverter::Convert(std::string_view text) {
+std::string_view XmlTextConverter::Convert(std::string_view text) {
+    if (m_plainAsciiUnchanged && isPlainAscii(text)) return text;
     m_result.clear();
-    const iconv_t cd = asIconv(m_iconv);
-    if (cd == kNoIconv) {
+    if (asIconv(m_iconv) == kNoIconv) {
         convertAscii(text);
-        return m_result;
+    } else {
+        convertThroughIconv(text);
     }
+    return m_result;
+}
+
+void XmlTextConverter::convertThroughIconv(std::string_view text) {
+    const iconv_t cd = asIconv(m_iconv);
     iconv(cd, nullptr, nullptr, nullptr, nullptr);  // initial shift state
     char* in = const_cast<char*>(text.data());
     size_t inLeft = text.size();
@@ -98,7 +133,6 @@ const std::string& XmlTextConverter::Convert(std::string_view text) {
     size_t outLeft = sizeof units;
     iconv(cd, nullptr, nullptr, &out, &outLeft);
     emitUnits(sizeof units - outLeft);
-    return m_result;
 }
 
 }  // namespace vesk::replay

@@ -23,8 +23,9 @@ public:
     XmlTextConverter(const XmlTextConverter&) = delete;
     XmlTextConverter& operator=(const XmlTextConverter&) = delete;
 
-    // The converted text; valid until the next call. Reuses its storage.
-    const std::string& Convert(std::string_view text);
+    // The converted text; valid until the next call and as long as `text`
+    // (plain ASCII comes back as `text` itself). Reuses its storage.
+    std::string_view Convert(std::string_view text);
 
     // True for the characters XML 1.0 allows in a document.
     static bool IsXmlChar(uint32_t codePoint);
@@ -32,8 +33,15 @@ public:
 private:
     void appendCodePoint(uint32_t codePoint);
     void convertAscii(std::string_view text);
+    void convertThroughIconv(std::string_view text);
+    // True when the character set maps printable ASCII, tab, line feed and
+    // carriage return to themselves (tried once, at construction).
+    bool keepsPlainAscii();
 
     void* m_iconv;  // iconv_t; (iconv_t)-1 when unavailable
+    // Texts of nothing but those characters, the common case, are copied
+    // as they are, without a conversion.
+    bool m_plainAsciiUnchanged = false;
     std::string m_result;
 };
 

@@ -3,7 +3,7 @@
 
 # Needed to build and test everything.
 KOVESK_PACKAGES="cmake make g++ clang libclang-rt-14-dev pkg-config binutils \
-libgtest-dev libsimdjson-dev libxml2-dev libxml2-utils locales dpkg-dev file \
+libgtest-dev libsimdjson-dev libxml2-dev libxml2-utils libmimalloc-dev locales dpkg-dev file \
 python3-pyvisa python3-pyvisa-py python3-pytest python3-venv python3-setuptools python3-wheel"
 # Needed only for the benchmarks.
 KOVESK_BENCH_PACKAGES="libbenchmark-dev xxd"

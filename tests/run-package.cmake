@@ -73,6 +73,6 @@ foreach(file bin/vesk-replay ${LIBDIR}/kovesk/libKoVeskVV.so include/kovesk/host
     message(SEND_ERROR "the package lacks ${file}:\n${contents}")
   endif()
 endforeach()
-if(NOT fields MATCHES "Package: kovesk\nDepends: .*libxml2")
+if(NOT fields MATCHES "Package: kovesk\nDepends: .*libsimdjson")
   message(SEND_ERROR "the package's fields:\n${fields}")
 endif()

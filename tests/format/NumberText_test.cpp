@@ -28,5 +28,23 @@ TEST(NumberTextTest, WritersMatchPrintf) {
     }
 }
 
+// Status codes are read as sscanf's "%X" reads them: the same success and
+// the same value for codes, blanks, signs, a bare or doubled prefix, text
+// that is no number, and values past 32 and 64 bits.
+TEST(NumberTextTest, HexReadsAsScanf) {
+    const char* const texts[] = {"",         " ",        "0",          "0x",       "0X1f",
+                                 "BFFF0015", " bfff0015", "+3FFF0005", "-1",       "x1",
+                                 "zz",       "0x0x5",    "123456789A", "FFFFFFFF", "100000000",
+                                 "12345678901234567890ABCDEF", "\t7G", "-"};
+    for (const char* text : texts) {
+        unsigned expected = 0xDEADBEEF, value = 0xDEADBEEF;
+        const bool scanned = std::sscanf(text, "%X", &expected) == 1;
+        EXPECT_EQ(readHexLikeScanf(text, value), scanned) << text;
+        if (scanned) {
+            EXPECT_EQ(value, expected) << text;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace nKoVeskLog210

@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -135,6 +136,30 @@ TEST(MemoryLogger, ClearForgetsTheOldCall) {
               std::tuple(-1, eKoVeskApiVisa, -1));
     logger.AddParam(nullptr, 7);
     EXPECT_EQ(readAll(logger, 0), "preset 7 0 0 1 0 0 null");
+}
+
+// Bytes taken over without a copy read as copied ones, and the caller gets
+// the parameter's former storage back, empty, for its next value.
+TEST(MemoryLogger, TakenBytesReadAsCopiedOnes) {
+    CKOVeskMemoryLogger logger;
+    const int index = logger.AddParam("buf", 42);
+    logger.SetParamBytes(index, "abcdef", 6);
+    std::vector<unsigned char> bytes = {1, 2, 3};
+    logger.TakeParamBytes(index, bytes);
+    EXPECT_TRUE(bytes.empty());
+    int size = 0;
+    logger.GetParamSize(index, &size);
+    EXPECT_EQ(size, 3);
+    const char* data = nullptr;
+    logger.GetParamBuffer(index, &data, 3);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(std::string(data, 3), std::string("\x01\x02\x03"));
+    logger.GetParamBuffer(index, &data, 4);
+    EXPECT_EQ(data, nullptr);  // no more than was taken
+    logger.TakeParamBytes(index, bytes);  // nothing: an empty capture
+    logger.GetParamBuffer(index, &data, 0);
+    EXPECT_NE(data, nullptr);
+    EXPECT_THROW(logger.TakeParamBytes(index + 1, bytes), std::out_of_range);
 }
 
 }  // namespace

@@ -118,6 +118,10 @@ TEST(CallParserTest, ParameterKeysCaptureTheirBytes) {
         {R"("f64":"-inf")", "000000000000F0FF size 8 elem 8"},
         {R"("f64":"nan")", "000000000000F87F size 8 elem 8"},
         {R"("hex":"")", " size 0 elem 1"},
+        // Hex digits are read where they stand in the line unless escaped;
+        // both ways, and with blanks around the string, give the same bytes.
+        {R"("hex":"\u0034\u0031 ff")", "41FF size 2 elem 1"},
+        {R"("hex" : "0a0B" , "elementSize":1)", "0A0B size 2 elem 1"},
         {R"("text":"*\n\u00e9\u0000x")", "2A0AC3A90078 size 6 elem 1"},
     };
     CallParser parser;

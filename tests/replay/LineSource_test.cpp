@@ -70,3 +70,42 @@ TEST(LineSourceTest, VeryLongLineStopsEarly) {
 
 }  // namespace
 }  // namespace vesk::replay
+
+namespace vesk::replay {
+namespace {
+
+// A line longer than the scratch kept between lines makes the buffer grow
+// (mapped and moved, not copied) and is given back once read: the lines
+// around it, read before and after the release, are whole, and a long line
+// again grows the buffer anew.
+TEST(LineSourceTest, LongLineGrowsAndIsGivenBack) {
+    const std::string longLine(kKeptScratchBytes + 3 * LineSource::kReadSize / 2, 'x');
+    std::string text = "first\n" + longLine + "\nafter\n";
+    for (int i = 0; i < 1000; ++i) text += "line " + std::to_string(i) + "\n";
+    text += longLine + "\r\nlast";
+    std::FILE* file = std::tmpfile();
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::rewind(file);
+    {
+        LineSource source(file);
+        std::string_view line;
+        std::vector<std::string> lines;
+        while (source.Next(line) == LineSource::eNext::Line) {
+            lines.emplace_back(line.size() > 100 ? "long " + std::to_string(line.size()) : line);
+            EXPECT_TRUE(line.size() < 100 || line.find_first_not_of('x') == std::string_view::npos);
+            source.ReleaseLongLine();
+        }
+        ASSERT_EQ(lines.size(), 1005u);
+        EXPECT_EQ(lines[0], "first");
+        EXPECT_EQ(lines[1], "long " + std::to_string(longLine.size()));
+        EXPECT_EQ(lines[2], "after");
+        EXPECT_EQ(lines[1002], "line 999");
+        EXPECT_EQ(lines[1003], lines[1]);
+        EXPECT_EQ(lines[1004], "last");
+        EXPECT_EQ(source.LineNumber(), 1005u);
+    }
+    std::fclose(file);
+}
+
+}  // namespace
+}  // namespace vesk::replay

@@ -44,6 +44,9 @@ TEST(XmlTextTest, Conversions) {
         {"ANSI_X3.4-1968", "abc\xC3\xA9\x01", "abc" + times(3, R)},
         {"NO-SUCH-CHARSET", "ok\xE9", "ok" + R},
         {"ISO-8859-1", "caf\xE9\xFF\x85", "caf\xC3\xA9\xC3\xBF\xC2\x85"},  // C1 controls allowed
+        // Plain ASCII is copied only where the set spells it as ASCII does.
+        {"UTF-8", "plain \t\r\n ~", "plain \t\r\n ~"},
+        {"UTF-16LE", "ab", "\xE6\x89\xA1"},  // U+6261
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.charset) + " " + testing::PrintToString(c.input.substr(0, 20)));
