@@ -1,7 +1,6 @@
 """The capture lines the recorder writes for given calls, without a backend."""
 
 import json
-from typing import List
 
 import pytest
 from pyvisa import constants
@@ -14,18 +13,14 @@ STARTED = 1_796_500_000_123_456_789  # 2026-12-05T19:46:40.123456789Z
 SUCCESS = StatusCode.success
 
 
-class Lines:
-    """Stands in for the capture file."""
+class Lines(list):
+    """Stands in for the capture file: the lines written, and their calls."""
 
-    def __init__(self) -> None:
-        self.written: List[str] = []
-
-    def write_line(self, line: str) -> None:
-        self.written.append(line)
+    write_line = list.append
 
     @property
     def calls(self):
-        return [json.loads(line) for line in self.written]
+        return [json.loads(line) for line in self]
 
 
 @pytest.fixture
@@ -128,7 +123,7 @@ def test_buffer_bytes_survive_as_text_or_hex(recorder, lines, data, key):
     entry = param(call["out"]["params"], "*buf")
     assert key in entry and data_of(entry) == data
     assert param(call["out"]["params"], "*retCnt")["u32"] == len(data)
-    assert lines.written[-1].isascii() and lines.written[-1].count("\n") == 1
+    assert lines[-1].isascii() and lines[-1].count("\n") == 1
 
 
 def test_a_head_cut_inside_a_character_is_kept_as_hex(lines):
