@@ -80,6 +80,7 @@ TEST_F(BoundsTest, WidestDumpLinesInTheExportAndOnThePage) {
     StringBase heading;
     std::vector<StringBase> pageLines;
     call.record.SetPageBufferParamData(0, heading, pageLines);
+    ASSERT_EQ(pageLines.size(), 4u);
     for (const std::string& line : strings(pageLines)) EXPECT_EQ(line.size(), 11u + 6 * 7) << line;
 }
 
