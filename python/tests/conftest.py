@@ -43,6 +43,11 @@ def param(entries: List[Dict[str, Any]], name: str) -> Dict[str, Any]:
     return matches[0]
 
 
+def data_of(entry: Dict[str, Any]) -> bytes:
+    """The bytes a data entry holds."""
+    return entry["text"].encode() if "text" in entry else bytes.fromhex(entry["hex"])
+
+
 @pytest.fixture
 def simulator() -> Iterator[Simulator]:
     instrument = Simulator().start()
@@ -50,8 +55,10 @@ def simulator() -> Iterator[Simulator]:
     instrument.stop()
 
 
-# The modes of vesk-replay every capture a test records is rendered in.
-REPLAY_MODES = (["--list"], ["--timing"], ["--export"], ["--xml"], ["--pages"])
+# The modes of vesk-replay every capture a test records is rendered in, by
+# the name of their golden files.
+REPLAY_MODES = {"list": ["--list"], "timing": ["--timing"], "export": ["--export"],
+                "xml": ["--xml"], "pages": ["--pages"]}
 
 
 def replay_program() -> Optional[str]:
@@ -60,15 +67,21 @@ def replay_program() -> Optional[str]:
     return program if os.access(program, os.X_OK) else None
 
 
+def render(program: str, arguments: List[str], capture: pathlib.Path) -> bytes:
+    """What vesk-replay prints for every line of `capture`, which it must
+    take without a message: bytes, since texts keep the bytes captured."""
+    finished = subprocess.run([program, *arguments, str(capture)], capture_output=True,
+                              timeout=120, env={**os.environ, "TZ": "UTC", "LC_ALL": "C.UTF-8"})
+    assert finished.returncode == 0 and finished.stderr == b"", (arguments, finished.stderr)
+    return finished.stdout
+
+
 def check_renders(program: str, capture: pathlib.Path) -> None:
-    """vesk-replay takes every line of `capture` in every mode, and xmllint
-    its XML."""
-    for mode in REPLAY_MODES:
-        finished = subprocess.run([program, *mode, str(capture)], capture_output=True,
-                                  timeout=120, env={**os.environ, "TZ": "UTC"})
-        assert finished.returncode == 0, (mode, finished.stderr.decode(errors="replace"))
+    """vesk-replay takes `capture` in every mode, and xmllint its XML."""
+    for mode in REPLAY_MODES.values():
+        printed = render(program, mode, capture)
         if mode == ["--xml"] and shutil.which("xmllint"):
-            linted = subprocess.run(["xmllint", "--noout", "-"], input=finished.stdout,
+            linted = subprocess.run(["xmllint", "--noout", "-"], input=printed,
                                     capture_output=True, timeout=120)
             assert linted.returncode == 0, linted.stderr.decode(errors="replace")
 
@@ -113,7 +126,7 @@ def instrument(manager, simulator):
     resource.close()
 
 
-@pytest.fixture
+@pytest.fixture(scope="session")
 def replay() -> str:
     program = replay_program()
     if program is None:

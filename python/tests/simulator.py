@@ -6,8 +6,7 @@ Commands, one a line:
     CURV?        a definite-length binary block of the 256 bytes 0..255
     DATA? N      N bytes of a repeating pattern without line feeds
     WAIT?        never answers (the reader times out)
-    TERM OFF     answers end without a line feed from now on
-    TERM ON      answers end with a line feed again (the start)
+    TERM OFF     answers end without a line feed from now on (they start with one)
 
 Each connection is served by a thread of its own.
 """
@@ -79,9 +78,6 @@ class Simulator:
                 command = line.strip().upper()
                 if command == b"TERM OFF":
                     terminated = False
-                    continue
-                if command == b"TERM ON":
-                    terminated = True
                     continue
                 answer = self._answer(command)
                 if answer is not None:

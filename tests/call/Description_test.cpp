@@ -1,5 +1,5 @@
 // The one-line call description, entered and returned, with the buffers it
-// remembers and its cut at the working buffer; the status column.
+// remembers and its cut at the working buffer.
 #include "CallTestSupport.h"
 #include "call/RecordLimits.h"
 
@@ -58,8 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
                         .output = {{"*retCount", code::kUInt32, u32(6)}},
                         .inputLine = "fn (0x00000001, {0x2A,0x49,...}, 6 (0x6), 0x0000000000002000)",
                         .outputLine = "fn (0x00000001, {0x2A,0x49,...}, 6 (0x6), 6 (0x6))",
-                        .afterInput = {{"buf", kIn, 2}},
-                        .afterOutput = {{"buf", kIn, 2}},
+                        .afterInput = {{"buf", kIn, 2}}, .afterOutput = {{"buf", kIn, 2}},
                         .afterSecondOutput = {{"buf", kIn, 2}}},
         // A buffer returned on the output logger is listed by every output line.
         DescriptionCase{.label = "OutputBuffer",
@@ -68,15 +67,13 @@ INSTANTIATE_TEST_SUITE_P(
                         .output = {{"buf", code::kByteArray, text("HELLO")}, {"*retCount", code::kUInt32, u32(5)}},
                         .inputLine = "fn (0x00000001, 0x0000000000001000, 5 (0x5), 0x0000000000002000)",
                         .outputLine = "fn (0x00000001, {0x48,0x45,...}, 5 (0x5), 5 (0x5))",
-                        .afterInput = {},
                         .afterOutput = {{"buf", kOut, 0}},
                         .afterSecondOutput = {{"buf", kOut, 0}, {"buf", kOut, 0}}},
         // Type codes that differ: the pointee shows as a scalar, nothing listed.
         DescriptionCase{.label = "PairOfOtherTypes",
                         .input = {kSession, {"count", code::kInt32Array, u64(0x3000)},
                                   {"*count", code::kUInt32, u32(9)}},
-                        .inputLine = "fn (0x00000001, 9 (0x9))",
-                        .outputLine = "fn (0x00000001, 9 (0x9))"},
+                        .inputLine = "fn (0x00000001, 9 (0x9))", .outputLine = "fn (0x00000001, 9 (0x9))"},
         // The hidden session parameter is left out wherever it stands (the
         // input line still shows its last parameter); no separator doubled
         // or left trailing.
@@ -88,28 +85,12 @@ INSTANTIATE_TEST_SUITE_P(
         DescriptionCase{.label = "HiddenInTheMiddle",
                         .input = {{"a", code::kUInt32, u32(1)}, {"dummyses", code::kText, text("R")},
                                   {"b", code::kUInt32, u32(2)}},
-                        .inputLine = "fn (1 (0x1), 2 (0x2))",
-                        .outputLine = "fn (1 (0x1), 2 (0x2))"},
+                        .inputLine = "fn (1 (0x1), 2 (0x2))", .outputLine = "fn (1 (0x1), 2 (0x2))"},
         DescriptionCase{.label = "HiddenLast",
                         .input = {{"a", code::kUInt32, u32(1)}, {"dummysesX", code::kText, text("R")}},
-                        .inputLine = "fn (1 (0x1), \"R\")",
-                        .outputLine = "fn (1 (0x1))"},
+                        .inputLine = "fn (1 (0x1), \"R\")", .outputLine = "fn (1 (0x1))"},
         DescriptionCase{.label = "NoParameters", .inputLine = "fn ()", .outputLine = "fn ()"}),
     [](const ::testing::TestParamInfo<DescriptionCase>& row) { return row.param.label; });
-
-// The status column shows the short status once the call has returned;
-// the other columns are the base's.
-TEST_F(DescriptionTest, StatusColumnShowsTheShortStatus) {
-    const std::tuple<uint32_t, bool, const char*> cases[] = {{0, true, "0"}, {kTimeout, false, "0xBFFF0015"}};
-    for (const auto& [status, success, shown] : cases) {
-        LoggedCall call("viRead");
-        call.enter({{"vi", code::kSession, u32(1)}});
-        EXPECT_STREQ(call.record.FormatColumnText(IKoVeskCall::eColumnStatus).c_str(), "");
-        EXPECT_STREQ(call.record.FormatColumnText(IKoVeskCall::eColumnFunction).c_str(), "viRead");
-        call.returnWith({}, status, success);
-        EXPECT_STREQ(call.record.FormatColumnText(IKoVeskCall::eColumnStatus).c_str(), shown);
-    }
-}
 
 // Text arguments of the given lengths, each a run of its own letter, and
 // the description of the first `kept` of them.

@@ -91,11 +91,13 @@ TEST_F(PagesTest, ButtonStatesFollowTheApiAndTheNames) {
     }
 }
 
-// The status (none before the call returns, brief or full) and the return
-// value with its description, looked up by code: API 2 takes the function's
-// group and the decimal status ("%04X%04X"); neither success nor "0x" in the
-// text: no code, no description.
-TEST_F(PagesTest, StatusReturnValueAndDescription) {
+// The status wherever it shows: none before the call returns; brief in the
+// status column, full on the return value row with its description, looked
+// up by code (API 2 takes the function's group and the decimal status,
+// "%04X%04X"; neither success nor "0x" in the text: no code, no
+// description); in the XML its kind by success, the value signed and the
+// name out of the status text.
+TEST_F(PagesTest, StatusInEveryPlace) {
     nKoVeskHost::SetApiValue(3, "StatusPrefix", "VISA");
     nKoVeskHost::SetApiValue(2, "StatusPrefix", "BUS");
     nKoVeskHost::SetStatusDescriptor("BUS", 0x63000007, "Bus status seven.");
@@ -105,26 +107,38 @@ TEST_F(PagesTest, StatusReturnValueAndDescription) {
         const char* brief;      // GetStatus(true), the status column
         const char* shown;      // GetStatus(false) and the return value
         const char* described;  // the host's description
+        const char* xmlName;
     } const cases[] = {
         {.apiType = 3, .statusType = code::kStatus, .status = 0, .brief = "0", .shown = "0 (VI_SUCCESS)",
-         .described = "The operation completed successfully."},
+         .described = "The operation completed successfully.", .xmlName = "VI_SUCCESS"},
         {.apiType = 3, .statusType = code::kStatus, .status = kTimeout, .brief = "0xBFFF0015",
-         .shown = "0xBFFF0015 (VI_ERROR_TMO)", .described = "The operation did not finish within the timeout period."},
+         .shown = "0xBFFF0015 (VI_ERROR_TMO)", .described = "The operation did not finish within the timeout period.",
+         .xmlName = "VI_ERROR_TMO"},
         {.apiType = 2, .statusType = code::kInt32, .status = 7, .brief = "7", .shown = "7 (0x7)",
-         .described = "Bus status seven."},
-        {.apiType = 5, .statusType = code::kDecimal16, .status = 5, .brief = "5", .shown = "5", .described = ""}};
-    for (const auto& [apiType, statusType, status, brief, shown, described] : cases) {
+         .described = "Bus status seven.", .xmlName = "0x7"},
+        {.apiType = 5, .statusType = code::kDecimal16, .status = 5, .brief = "5", .shown = "5", .described = "",
+         .xmlName = ""}};
+    for (const auto& [apiType, statusType, status, brief, shown, described, xmlName] : cases) {
+        SCOPED_TRACE(shown);
         LoggedCall call("fn", apiType);
         call.enter({{"vi", code::kSession, u32(1)}});
-        EXPECT_STREQ(call.record.GetStatus(true).c_str(), "");
         EXPECT_STREQ(call.record.GetStatus(false).c_str(), "");
+        EXPECT_STREQ(call.record.FormatColumnText(IKoVeskCall::eColumnStatus).c_str(), "");
+        EXPECT_STREQ(call.record.FormatColumnText(IKoVeskCall::eColumnFunction).c_str(), "fn");  // the base's
         call.returnWith({}, status, status == 0, statusType);
         EXPECT_STREQ(call.record.GetStatus(true).c_str(), brief);
+        EXPECT_STREQ(call.record.FormatColumnText(IKoVeskCall::eColumnStatus).c_str(), brief);
         EXPECT_STREQ(call.record.GetStatus(false).c_str(), shown);
         StringBase value, description("stale");
         call.record.SetPageOutputRetvalData(value, description);
         EXPECT_STREQ(value.c_str(), shown);
-        EXPECT_STREQ(description.c_str(), described) << shown;
+        EXPECT_STREQ(description.c_str(), described);
+        CallTag element;
+        call.record.SetXmlCallStatus(element);
+        EXPECT_EQ(std::tuple(element.statusKind, element.statusValue),
+                  std::tuple(status == 0 ? 1 : 3, static_cast<int32_t>(status)));
+        EXPECT_STREQ(element.statusName.c_str(), xmlName);
+        EXPECT_STREQ(element.statusDescription.c_str(), described);
     }
 }
 

@@ -15,23 +15,27 @@ using Use = IKoVeskCall::eCallExportUse;
 const std::string kSeparator(76, '-');
 
 // Whole dumps: 16 bytes a line, the last line keeping the column grid; an
-// empty buffer reserves a heading and a line and writes only the line; a
-// last slice narrower than one element (6 bytes of 32-bit data, 12 of
-// 64-bit reals) would need a line the count does not have.
+// empty buffer reserves a heading and a line and writes only the line (its
+// offset, or nothing for a size stated without bytes: not a line per 16
+// stated bytes, a stated gigabyte would cost millions); a last slice narrower than one
+// element (6 bytes of 32-bit data, 12 of 64-bit reals) would need a line the
+// count does not have.
 TEST_F(ExportTest, WholeDumps) {
-    const std::tuple<int, Bytes, Lines, size_t> cases[] = {
-        {code::kByteArray, countingBytes(20),
+    const std::tuple<int, Bytes, int, Lines, size_t> cases[] = {  // type, bytes, stated size, lines, page lines
+        {code::kByteArray, countingBytes(20), 0,
          {"fn ()", "Buffer contents:", "00000000:  41 42 43 44 45 46 47 48 49 4A 4B 4C 4D 4E 4F 50  ABCDEFGHIJKLMNOP",
           "00000010:  51 52 53 54 " + std::string(36, ' ') + " QRST"},
          3},
-        {code::kByteArray, {}, {"fn ()", "as created", "00000000:  "}, 1},
-        {code::kInt32Array, text("ABCDEF"),
+        {code::kByteArray, {}, 0, {"fn ()", "as created", "00000000:  "}, 1},
+        {code::kByteArray, {}, 1 << 30, {"fn ()", "as created", ""}, 1},
+        {code::kInt32Array, text("ABCDEF"), 0,
          {"fn ()", "Buffer contents:", "00000000:  44434241    " + std::string(36, ' ') + " ABCD"}, 1},
-        {code::kReal64Array, {0, 0, 0, 0, 0, 0, 0xF8, 0x3F, 0x40, 0x40, 0x40, 0x40},  // 1.5, a third of one
+        {code::kReal64Array, {0, 0, 0, 0, 0, 0, 0xF8, 0x3F, 0x40, 0x40, 0x40, 0x40}, 0,  // 1.5, a third of one
          {"fn ()", "Buffer contents:", "00000000:    1.50000000000E+00 "}, 2}};
-    for (const auto& [type, bytes, lines, pageLineCount] : cases) {
+    for (const auto& [type, bytes, statedSize, lines, pageLineCount] : cases) {
         LoggedCall call("fn");
         call.enterWithBuffer(type, bytes);
+        if (statedSize) call.input.SetParamSizeWithoutData(0, statedSize);
         EXPECT_EQ(exportLines(call.record, IKoVeskCall::eExportUseText, "as created"), lines);
         std::vector<StringBase> pageLines;
         StringBase heading;
@@ -40,22 +44,9 @@ TEST_F(ExportTest, WholeDumps) {
     }
 }
 
-// A stated size without bytes has nothing to dump: one line reserved, not
-// one per 16 stated bytes (a stated gigabyte would cost millions).
-TEST_F(ExportTest, StatedSizeWithoutBytesReservesOneLine) {
-    LoggedCall call("fn");
-    call.enterWithBuffer(code::kByteArray, {});
-    call.input.SetParamSizeWithoutData(0, 1 << 30);
-    EXPECT_EQ(exportLines(call.record, IKoVeskCall::eExportUseText), (Lines{"fn ()", "", ""}));
-    std::vector<StringBase> pageLines;
-    StringBase heading("untouched");
-    call.record.SetPageBufferParamData(0, heading, pageLines);
-    EXPECT_EQ(pageLines.size(), 1u);
-}
-
 // Where the dump lines start: 40 bytes whole; use 4 holds 1024 bytes to 22
 // lines (head, separator, tail); a partly captured buffer jumps to the tail
-// at the offsets of the end of the real buffer.
+// at the offsets of the end of the real buffer, up to 2 GiB.
 TEST_F(ExportTest, DumpOffsetsAndShortenings) {
     struct {
         size_t captured;
@@ -71,7 +62,9 @@ TEST_F(ExportTest, DumpOffsetsAndShortenings) {
          .offsets = {0x00, 0x10, 0x20, 0x30, 0x40, 0x50, 0x60, 0x70, 0x80, 0x90, 1,
                      0x360, 0x370, 0x380, 0x390, 0x3A0, 0x3B0, 0x3C0, 0x3D0, 0x3E0, 0x3F0}},
         {.captured = 64, .fullSize = 1000, .use = IKoVeskCall::eExportUseText,
-         .heading = "Buffer contents (shortened):", .offsets = {0x00, 0x10, 1, 0x3C8, 0x3D8}}};
+         .heading = "Buffer contents (shortened):", .offsets = {0x00, 0x10, 1, 0x3C8, 0x3D8}},
+        {.captured = 64, .fullSize = 0x7FFFFFF0, .use = IKoVeskCall::eExportUseText,
+         .heading = "Buffer contents (shortened):", .offsets = {0x00, 0x10, 1, 0x7FFFFFD0, 0x7FFFFFE0}}};
     for (const auto& [captured, fullSize, use, heading, offsets] : cases) {
         SCOPED_TRACE(captured);
         LoggedCall call("fn");

@@ -1,4 +1,5 @@
-// The XML call element: what a capture reader sees of a call.
+// The XML call element: what a capture reader sees of a call (its status:
+// PropertyPages_test.cpp, with the status elsewhere).
 #include <string>
 #include <tuple>
 
@@ -49,33 +50,6 @@ TEST_F(XmlElementTest, BuffersCarryTheirCapturedAndFullSizes) {
         expected.emplace_back(name, static_cast<int>(captured), expectedFullSize, captured ? bytes : nullptr);
     }
     EXPECT_EQ(buffers, expected);
-}
-
-// The status: kind by success, the value signed, the name out of the status
-// text, and the host's description.
-TEST_F(XmlElementTest, StatusOfSuccessAndTimeout) {
-    nKoVeskHost::SetApiValue(3, "StatusPrefix", "VISA");
-    struct {
-        uint32_t status;
-        int32_t kind, value;
-        const char* name;
-        const char* description;
-    } const cases[] = {
-        {.status = 0, .kind = 1, .value = 0, .name = "VI_SUCCESS",
-         .description = "The operation completed successfully."},
-        {.status = kTimeout, .kind = 3, .value = -1073807339, .name = "VI_ERROR_TMO",
-         .description = "The operation did not finish within the timeout period."}};
-    for (const auto& [status, kind, value, name, description] : cases) {
-        LoggedCall call("viRead");
-        call.enter({{"vi", code::kSession, u32(1)}});
-        call.returnWith({}, status, status == 0);
-        CallTag element;
-        call.record.SetXmlCallStatus(element);
-        EXPECT_EQ(element.statusKind, kind) << name;
-        EXPECT_EQ(element.statusValue, value) << name;
-        EXPECT_STREQ(element.statusName.c_str(), name);
-        EXPECT_STREQ(element.statusDescription.c_str(), description);
-    }
 }
 
 }  // namespace

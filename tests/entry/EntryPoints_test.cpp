@@ -10,15 +10,9 @@ namespace {
 
 using nKoVeskLog210::CVISACall;
 
-const tEntryPoints kLinked = {&VeskNewCall,
-                              &VeskVV_Input_GetParamData,
-                              &VeskVV_Input_GetButtonData,
-                              &VeskVV_Input_OnHelpEvent,
-                              &VeskVV_Input_OnHelpAttr,
-                              &VeskVV_Output_GetParamData,
-                              &VeskVV_Output_GetRetvalData,
-                              &VeskVV_Buffer_GetParamData,
-                              &VeskVV_Buffer_GetBufferData};
+#define KOVESK_LINKED(name) &::name,
+const tEntryPoints kLinked = {KOVESK_ENTRY_POINTS(KOVESK_LINKED)};
+#undef KOVESK_LINKED
 
 // A record whose every page operation fills its out-arguments, then throws.
 class ThrowingRecord : public CVISACall {

@@ -23,17 +23,19 @@
 
 namespace kovesk_test {
 
-// The plug-in's exported functions, typed by their declarations.
+// Every function the plug-in exports by name: the factory, then the page
+// entry points. X(name) once for each.
+#define KOVESK_ENTRY_POINTS(X)                                                                 \
+    X(VeskNewCall) X(VeskVV_Input_GetParamData) X(VeskVV_Input_GetButtonData)                   \
+    X(VeskVV_Input_OnHelpEvent) X(VeskVV_Input_OnHelpAttr) X(VeskVV_Output_GetParamData)        \
+    X(VeskVV_Output_GetRetvalData) X(VeskVV_Buffer_GetParamData) X(VeskVV_Buffer_GetBufferData)
+
+// The entry points as pointers typed by their declarations, each named as
+// the function it points to (found by name in the loaded plug-in, or linked).
 struct tEntryPoints {
-    decltype(&VeskNewCall) newCall;
-    decltype(&VeskVV_Input_GetParamData) inputParams;
-    decltype(&VeskVV_Input_GetButtonData) inputButtons;
-    decltype(&VeskVV_Input_OnHelpEvent) eventHelp;
-    decltype(&VeskVV_Input_OnHelpAttr) attributeHelp;
-    decltype(&VeskVV_Output_GetParamData) outputParams;
-    decltype(&VeskVV_Output_GetRetvalData) returnValue;
-    decltype(&VeskVV_Buffer_GetParamData) bufferDump;
-    decltype(&VeskVV_Buffer_GetBufferData) bufferNames;
+#define KOVESK_ENTRY_POINT_MEMBER(name) decltype(&::name) name;
+    KOVESK_ENTRY_POINTS(KOVESK_ENTRY_POINT_MEMBER)
+#undef KOVESK_ENTRY_POINT_MEMBER
 };
 
 constexpr int32_t kSentinel = 0x5A5A5A5A;
@@ -75,16 +77,16 @@ struct PageArguments {
 // none may throw, write a handle or an output, or show anything.
 inline void expectNothingTouched(const tEntryPoints& entry, bool withBufferPage = true) {
     PageArguments a(kSentinel);
-    EXPECT_NO_THROW(entry.inputParams(a.names, a.values));
-    EXPECT_NO_THROW(entry.outputParams(a.names, a.values));
-    EXPECT_NO_THROW(entry.inputButtons(&a.attribute, &a.event));
-    EXPECT_NO_THROW(entry.returnValue(a.text, a.other));
+    EXPECT_NO_THROW(entry.VeskVV_Input_GetParamData(a.names, a.values));
+    EXPECT_NO_THROW(entry.VeskVV_Output_GetParamData(a.names, a.values));
+    EXPECT_NO_THROW(entry.VeskVV_Input_GetButtonData(&a.attribute, &a.event));
+    EXPECT_NO_THROW(entry.VeskVV_Output_GetRetvalData(a.text, a.other));
     if (withBufferPage) {
-        EXPECT_NO_THROW(entry.bufferDump(0, a.text, a.names));
-        EXPECT_NO_THROW(entry.bufferNames(a.values));
+        EXPECT_NO_THROW(entry.VeskVV_Buffer_GetParamData(0, a.text, a.names));
+        EXPECT_NO_THROW(entry.VeskVV_Buffer_GetBufferData(a.values));
     }
-    EXPECT_NO_THROW(entry.eventHelp());
-    EXPECT_NO_THROW(entry.attributeHelp());
+    EXPECT_NO_THROW(entry.VeskVV_Input_OnHelpEvent());
+    EXPECT_NO_THROW(entry.VeskVV_Input_OnHelpAttr());
     for (const int32_t value :
          {(*a.names)->cnt, (*a.values)->cnt, (*a.text)->cnt, (*a.other)->cnt, a.attribute, a.event}) {
         EXPECT_EQ(value, kSentinel);
@@ -124,6 +126,11 @@ inline void expectEveryKindContained(const tEntryPoints& entry, IKoVeskCall& rec
         g_raised = 0;
         expectNothingTouched(entry, withBufferPage);
         EXPECT_EQ(g_raised, reached);
+        // The failure is reported to the host, which shows it in place of the
+        // page; the last one came from the attribute's help.
+        StringBase report;
+        ASSERT_TRUE(nKoVeskHost::TakePropertyPageFailure(report));
+        EXPECT_EQ(std::string(report.c_str()).rfind("VeskVV_Input_OnHelpAttr: ", 0), 0u) << report.c_str();
     }
     g_raise = nullptr;
     VeskClasses_ListCtrl_SetCurrentPropertyCall(nullptr);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "format/CVisaFormat.h"
+#include "host/CKOVeskLocalization.h"
 #include "tests/format/FormatTestSupport.h"
 
 // Lets a test make every conversion descriptor fail to open, as for a locale
@@ -72,6 +73,16 @@ TEST(NameTablesTest, TellingAndSampledRows) {
         {kStatus, 0xBFFF00A8u, "VI_ERROR_NPERMISSION"},
     };
     for (const auto& [table, value, name] : rows) EXPECT_EQ(namesOf(table, value), name) << std::hex << value;
+}
+
+// Every status with a name has the host's description, which the XML
+// status and the return value row show beside it.
+TEST(NameTablesTest, EveryNamedStatusIsDescribed) {
+    for (const tRow* row = kStatus; row->name; ++row) {
+        StringBase text;
+        EXPECT_TRUE(CKOVeskLocalization::LookupStatusDescriptor(static_cast<int32_t>(row->value), "VISA", text))
+            << row->name;
+    }
 }
 
 // lookupName into a sentinel buffer; "<null>" when not found (buffer untouched).
