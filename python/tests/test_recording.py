@@ -104,6 +104,25 @@ def test_statuses_warnings_and_exceptions_are_those_of_the_inner_backend(
         ("viGetAttribute", u32(StatusCode.error_nonsupported_attribute))]
 
 
+# An inner backend that raises VisaIOError itself, instead of reporting the
+# status: the call is logged with that status as failed, and the exception
+# reaches the program unchanged.
+def test_an_error_the_inner_backend_raises_is_logged(instrument, trace, monkeypatch):
+    lost = errors.VisaIOError(StatusCode.error_connection_lost)
+
+    def clear(session):
+        raise lost
+
+    monkeypatch.setattr(instrument.visalib.inner, "clear", clear)
+    with pytest.raises(errors.VisaIOError) as raised:
+        instrument.clear()
+    assert raised.value is lost
+    call = read_calls(trace)[-1]
+    assert call["function"] == "viClear"
+    assert call["out"]["ok"] is False
+    assert status_of(call) == u32(StatusCode.error_connection_lost)
+
+
 # --- threads, processes, files -------------------------------------------------------------------
 
 
