@@ -78,7 +78,14 @@ int writeHtml(const Options& options, const PluginEntryPoints& entryPoints) {
     if (!index.Open(options.input, error)) return fail(error);
     index.Build(kMaxHtmlCalls);
     const CCaptureIndex::tProgress progress = index.Progress();
-    if (!progress.failure.empty() && index.Calls() <= kMaxHtmlCalls) return fail(progress.failure);
+    CTraceContext context(entryPoints, index, kExportUse);
+    tTraceSettings settings = settingsOf(options);
+    settings.embedded = true;
+    settings.embeddedDumpLines = kHtmlDumpLines;
+    std::string page;
+    uint64_t unrendered = 0;
+    if (index.Calls() <= kMaxHtmlCalls && !progress.failure.empty()) return fail(progress.failure);
+    if (!MakeHtmlPage(context, settings, page, unrendered, error)) return fail(error);
     // The lines that are no calls, as every mode reports them.
     for (const CCaptureIndex::tDiagnostic& diagnostic : index.Diagnostics()) {
         std::fprintf(stderr, "%s:%llu: error: %s\n", options.input.c_str(),
@@ -88,13 +95,6 @@ int writeHtml(const Options& options, const PluginEntryPoints& entryPoints) {
         std::fprintf(stderr, "%s: error: %llu more lines that are no calls\n", options.input.c_str(),
                      static_cast<unsigned long long>(progress.diagnostics - CCaptureIndex::kMaxDiagnostics));
     }
-    CTraceContext context(entryPoints, index, kExportUse);
-    tTraceSettings settings = settingsOf(options);
-    settings.embedded = true;
-    settings.embeddedDumpLines = kHtmlDumpLines;
-    std::string page;
-    uint64_t unrendered = 0;
-    if (!MakeHtmlPage(context, settings, page, unrendered, error)) return fail(error);
     if (std::fwrite(page.data(), 1, page.size(), stdout) != page.size() || std::fflush(stdout) != 0) {
         return fail(std::string("cannot write the output: ") + std::strerror(errno));
     }
