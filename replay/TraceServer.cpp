@@ -97,7 +97,10 @@ public:
     Impl(CTraceContext& context, tTraceSettings settings)
         : m_context(context), m_settings(std::move(settings)), m_renderers(context) {}
 
-    void SetUp(uint16_t port);
+    // Before the server binds its socket (options of the socket among them).
+    void SetUp();
+    // The port bound: the only one requests may name.
+    void SetPort(uint16_t port);
 
     httplib::Server m_server;
 
@@ -230,10 +233,16 @@ void CTraceServer::Impl::buffer(const httplib::Request& request, httplib::Respon
     sendJson(response, 200, body);
 }
 
-void CTraceServer::Impl::SetUp(uint16_t port) {
+void CTraceServer::Impl::SetPort(uint16_t port) {
     m_hostWithPort = std::string(kLoopback) + ":" + std::to_string(port);
     m_localhostWithPort = "localhost:" + std::to_string(port);
+}
+
+void CTraceServer::Impl::SetUp() {
     m_server.set_payload_max_length(kMaxRequestBody);
+    // An answer goes out in two writes (head and body): without this, the
+    // second waits for the client's delayed acknowledgement of the first.
+    m_server.set_tcp_nodelay(true);
     m_server.set_default_headers({{"X-Content-Type-Options", "nosniff"},
                                   {"Referrer-Policy", "no-referrer"},
                                   {"Cache-Control", "no-store"},
@@ -273,7 +282,9 @@ void CTraceServer::Impl::SetUp(uint16_t port) {
 }
 
 CTraceServer::CTraceServer(CTraceContext& context, tTraceSettings settings)
-    : m_impl(std::make_unique<Impl>(context, std::move(settings))) {}
+    : m_impl(std::make_unique<Impl>(context, std::move(settings))) {
+    m_impl->SetUp();
+}
 
 CTraceServer::~CTraceServer() = default;
 
@@ -290,7 +301,7 @@ bool CTraceServer::Bind(uint16_t port, std::string& error) {
         return false;
     }
     m_port = static_cast<uint16_t>(bound);
-    m_impl->SetUp(m_port);
+    m_impl->SetPort(m_port);
     return true;
 }
 
