@@ -115,7 +115,7 @@
       applyFilter();
     }
     list.select(callNumber - 1);
-    grid.focus();
+    grid.focus({ preventScroll: true });
   }
 
   let filterTimer = 0;

@@ -67,6 +67,7 @@
       this.blocks = new Map();     // block index -> rows
       this.fetching = new Set();   // block indexes being fetched
       this.selected = -1;          // position in the view
+      this.pendingSelection = -1;  // to select once the view has it
       this.offset = 0;             // pixels of the whole list above the view
       this.lastScrollTop = 0;
       this.frame = 0;
@@ -95,6 +96,8 @@
       this.blocks.clear();
       this.fetching.clear();
       this.selected = -1;
+      this.pendingSelection = -1;
+      this.reported = null;
       this.grid.removeAttribute('aria-activedescendant');
       this.offset = 0;
       this.viewport.scrollTop = 0;
@@ -180,7 +183,11 @@
         failure: this.failure });
       if (grew) this.spacer.style.height = this.scrollHeight + 'px';
       this.schedule();
-      if (this.selected >= 0) this.reportSelection();
+      if (this.pendingSelection >= 0 && (this.pendingSelection < this.total || this.complete)) {
+        this.select(this.pendingSelection);
+      } else if (this.selected >= 0) {
+        this.reportSelection();
+      }
       if (!this.complete) this.poll();
     }
 
@@ -254,7 +261,12 @@
     // --- selection --------------------------------------------------------------
 
     select(position) {
-      if (this.total === 0) return;
+      if (this.total === 0 || (!this.complete && position >= this.total)) {
+        // Not known yet: selected once the view has that many rows.
+        this.pendingSelection = position;
+        return;
+      }
+      this.pendingSelection = -1;
       position = Math.max(0, Math.min(this.total - 1, position));
       this.selected = position;
       this.scrollIntoView(position);

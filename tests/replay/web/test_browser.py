@@ -14,7 +14,7 @@ from typing import Callable, List
 
 import pytest
 
-from conftest import EXAMPLE, Server, make_capture, run_replay
+from conftest import EXAMPLE, GOLDEN, make_capture, run_replay
 
 webdriver = pytest.importorskip("selenium.webdriver", reason="Selenium is not installed (apt-get install "
                                                              "python3-selenium)")
@@ -183,6 +183,29 @@ def test_serve_example_session(browser, serve):
     click_row(browser, 8)
     wait_for(browser, lambda: "00000000:  45 58 41 4D 50 4C 45 20  EXAMPLE" in panel_text(browser, "pages"),
              "the dump of call 8")
+
+
+def test_serve_bad_lines(browser, serve):
+    """The lines that are no calls are listed under the list; choosing one
+    selects its call, whose row and details say what is wrong with it."""
+    server = serve(GOLDEN / "bad-input.jsonl")
+    info = server.wait_indexed()
+    browser.get(server.url)
+    summary = wait_for(browser, lambda: browser.find_element(By.ID, "diagnostics-summary").text, "the diagnostics")
+    assert summary == "%d lines are no calls (the other calls are shown)" % info["diagnosticCount"]
+    browser.find_element(By.ID, "diagnostics-summary").click()
+    first = info["diagnostics"][0]
+    entries = browser.find_elements(By.CSS_SELECTOR, "#diagnostics-list li")
+    assert entries[0].text == "line %d, call %d: %s" % (first["line"], first["call"], first["message"])
+    # From a filtered view: the filter is cleared to show the call.
+    browser.find_element(By.ID, "filter-text").send_keys("viClose", Keys.ENTER)
+    wait_for(browser, lambda: "shown" in status(browser), "the text filter")
+    browser.find_element(By.CSS_SELECTOR, "#diagnostics-list li button").click()
+    wait_for(browser, lambda: selection(browser)["number"] == first["call"], "the call of the diagnostic")
+    row = [row for row in visible_rows(browser) if row["number"] == first["call"]][0]
+    assert "bad" in row["classes"] and "\u26a0" in row["text"] and first["message"] in row["text"]
+    wait_for(browser, lambda: first["message"] in panel_text(browser, "pages"), "the call's error")
+    browser.save_screenshot(str(artifacts() / "serve-bad-lines.png"))
 
 
 def test_serve_generated_capture(browser, serve, big_capture):
