@@ -36,7 +36,7 @@ public:
 // How long one request may make a view: at least kMinViewWork when it
 // already has the rows asked for (so that the count of matches grows while
 // the page polls), at most kMaxViewWork.
-inline constexpr std::chrono::milliseconds kMinViewWork{50};
+inline constexpr std::chrono::milliseconds kMinViewWork{100};
 inline constexpr std::chrono::milliseconds kMaxViewWork{200};
 
 // Rows of a view, as one request sees them.

@@ -124,6 +124,7 @@
     const next = filterFromInputs();
     if (filter && JSON.stringify(next) === JSON.stringify(filter)) return;
     filter = next;
+    view = { total: 0, complete: false, examined: 0, calls: info ? info.calls : 0, failure: '' };
     details.clear();
     list.show(source, filter);
     showStatus();

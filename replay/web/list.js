@@ -147,8 +147,10 @@
       });
     }
 
-    async fetchBlock(index) {
-      if (this.fetching.has(index) || this.blocks.has(index) || !this.source) return;
+    // Fetches block `index` unless it is known (or, with `again`, anyway:
+    // the rows it has stay in sight until the answer replaces them).
+    async fetchBlock(index, again = false) {
+      if (this.fetching.has(index) || (this.blocks.has(index) && !again) || !this.source) return;
       const generation = this.generation;
       this.fetching.add(index);
       let answer;
@@ -197,15 +199,12 @@
       if (this.polling) return;
       this.polling = true;
       const generation = this.generation;
-      const pause = this.filterLooksAtCalls() ? 20 : 300;
+      const pause = this.filterLooksAtCalls() ? 0 : 300;
       await new Promise((resolve) => setTimeout(resolve, pause));
       this.polling = false;
       if (generation !== this.generation || this.complete) return;
       const [first] = this.visibleRange();
-      const index = Math.floor(first / BLOCK_ROWS);
-      this.blocks.delete(index);
-      if (this.blocks.has(index + 1) && this.blocks.get(index + 1).length < BLOCK_ROWS) this.blocks.delete(index + 1);
-      this.fetchBlock(index);
+      this.fetchBlock(Math.floor(first / BLOCK_ROWS), true);
     }
 
     filterLooksAtCalls() {
