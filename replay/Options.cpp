@@ -53,7 +53,7 @@ constexpr char kUsage[] =
     "                   0: one the kernel picks)\n"
     "  --max-line=BYTES the longest capture line read (default 1G; K, M and G\n"
     "                   multiply by 1024, 1024^2 and 1024^3); a longer line\n"
-    "                   stops the reading\n"
+    "                   stops the reading (the browser view lists it and goes on)\n"
     "  --plugin PATH    the plug-in to load (default: ../lib/libKoVeskVV.so\n"
     "                   beside the program's directory)\n"
     "  --help           print this text\n"
