@@ -32,30 +32,20 @@ def test_rows_at_the_ends_and_past_them(example):
         assert answer["total"] == 20 and answer["complete"] and answer["calls"] == 20
 
 
+# Each request's parameters at the HTTP level; their every bound is
+# tested on the parser itself (TraceQuery_test).
 @pytest.mark.parametrize("path, parameters, message", [
     ("api/rows", [("first", "-1")], 'first: expected a whole number from 0 to 9223372036854775807, not "-1"'),
-    ("api/rows", [("first", "9223372036854775808")],
-     'first: expected a whole number from 0 to 9223372036854775807, not "9223372036854775808"'),
     ("api/rows", [("first", "1" * 40)],
      'first: expected a whole number from 0 to 9223372036854775807, not "' + "1" * 40 + '"'),
     ("api/rows", [("count", "1001")], 'count: expected a whole number from 0 to 1000, not "1001"'),
-    ("api/rows", [("count", "1e3")], 'count: expected a whole number from 0 to 1000, not "1e3"'),
     ("api/rows", [("calls", "9-3")], 'calls: expected A-B, A- or A with call numbers from 1, not "9-3"'),
     ("api/rows", [("session", "0xZ")], 'session: expected a handle, 0x hexadecimal or decimal, not "0xZ"'),
-    ("api/rows", [("thread", "t1")], 'thread: expected a thread id, not "t1"'),
-    ("api/rows", [("function", ",")], 'function: expected NAME[,NAME...], not ","'),
-    ("api/rows", [("errors", "maybe")], 'errors: expected 1 or 0, not "maybe"'),
     ("api/rows", [("text", "x" * 257)], "text: longer than 256 bytes"),
     ("api/rows", [("count", "1"), ("count", "2")], 'parameter "count" given more than once'),
-    ("api/rows", [("limit", "5")], 'unknown parameter "limit"'),
-    ("api/call", [], "number: the call number is missing"),
-    ("api/call", [("number", "0")], 'number: expected a whole number from 1 to 9223372036854775807, not "0"'),
     ("api/call", [("number", "-3")], 'number: expected a whole number from 1 to 9223372036854775807, not "-3"'),
     ("api/call", [("number", "1"), ("part", "everything")], 'part: expected pages, export or xml, not "everything"'),
-    ("api/call", [("number", "1"), ("lines", "10001")], 'lines: expected a whole number from 0 to 10000, not "10001"'),
     ("api/buffer", [("number", "8")], "buffer: missing"),
-    ("api/buffer", [("number", "8"), ("buffer", "-1")],
-     'buffer: expected a whole number from 0 to 2147483647, not "-1"'),
     ("api/info", [("x", "1")], 'unknown parameter "x"'),
 ])
 def test_bad_requests_are_refused(example, path, parameters, message):
