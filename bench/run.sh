@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the benchmarks (Release, -DKOVESK_BENCH=ON) and runs them all: the
 # in-process benchmarks, vesk-replay end to end over generated captures of
-# 10^4, 10^5 and 10^6 calls, the dump comparison with xxd, and every mode
-# of vesk-replay beside --list and xxd (bench/end_to_end.py).
+# 10^4, 10^5 and 10^6 calls, the browser view's server on 10^6 calls, the
+# dump comparison with xxd, and every mode of vesk-replay beside --list and
+# xxd (bench/end_to_end.py).
 #
 # Usage: bench/run.sh [BUILD_DIR]          (default: build-bench)
 #   BENCH_FLAGS   Google Benchmark flags of the in-process benchmarks
@@ -36,6 +37,12 @@ echo "== vesk-replay end to end (calls per second of wall time, peak resident me
 # shellcheck disable=SC2086
 "$build/bin/replay_bench" --benchmark_repetitions=3 --benchmark_min_time=0 \
     --benchmark_report_aggregates_only=true ${REPLAY_BENCH_FLAGS:-}
+echo
+echo "== vesk-replay --serve on 10^6 calls: first rows, details, filtered views"
+data=${KOVESK_BENCH_DATA:-$build/bench-data}
+mkdir -p "$data"
+[ -f "$data/station-1000000.jsonl" ] || "$build/bin/make-capture" --calls 1000000 "$data/station-1000000.jsonl"
+/usr/bin/python3 bench/web_bench.py "$build/bin/vesk-replay" "$data/station-1000000.jsonl"
 echo
 echo "== dumps of 64 MiB beside xxd"
 bench/compare-dump.sh "$build"

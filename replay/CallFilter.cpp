@@ -1,5 +1,6 @@
 #include "replay/CallFilter.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vesk::replay {
@@ -41,7 +42,10 @@ uint64_t handleValue(const IKoVeskLogger& logger, int index, int size) {
     }
 }
 
-bool loggerUsesSession(const IKoVeskLogger& logger, uint64_t handle) {
+// Calls `visit(handle)` for every parameter of session type, in order,
+// until it returns true; true when one did.
+template <class Visit>
+bool visitSessions(const IKoVeskLogger& logger, Visit visit) {
     const int count = logger.GetParamCount();
     for (int i = 0; i < count; ++i) {
         int type = 0;
@@ -49,9 +53,13 @@ bool loggerUsesSession(const IKoVeskLogger& logger, uint64_t handle) {
         if (type != kSessionTypeCode && type != kFindListTypeCode) continue;
         int size = 0;
         logger.GetParamSize(i, &size);
-        if (size > 0 && handleValue(logger, i, size) == handle) return true;
+        if (size > 0 && visit(handleValue(logger, i, size))) return true;
     }
     return false;
+}
+
+bool loggerUsesSession(const IKoVeskLogger& logger, uint64_t handle) {
+    return visitSessions(logger, [handle](uint64_t value) { return value == handle; });
 }
 
 }  // namespace
@@ -68,6 +76,17 @@ bool CallFailed(const CapturedCall& call) {
 bool CallUsesSession(const CapturedCall& call, uint64_t handle) {
     return loggerUsesSession(call.input, handle) ||
            (call.hasOutput && loggerUsesSession(call.output, handle));
+}
+
+std::vector<uint64_t> CallSessions(const CapturedCall& call) {
+    std::vector<uint64_t> handles;
+    auto collect = [&handles](uint64_t handle) {
+        if (std::find(handles.begin(), handles.end(), handle) == handles.end()) handles.push_back(handle);
+        return false;
+    };
+    visitSessions(call.input, collect);
+    if (call.hasOutput) visitSessions(call.output, collect);
+    return handles;
 }
 
 bool tCallFilter::Matches(uint64_t number, const CapturedCall& call) const {

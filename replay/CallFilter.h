@@ -42,4 +42,8 @@ bool CallFailed(const CapturedCall& call);
 // find list) holds `handle`.
 bool CallUsesSession(const CapturedCall& call, uint64_t handle);
 
+// The handles that the call's parameters of session type hold, each once,
+// in the order of the parameters (input first): what --session can match.
+std::vector<uint64_t> CallSessions(const CapturedCall& call);
+
 }  // namespace vesk::replay

@@ -28,8 +28,17 @@ constexpr char kUsage[] =
     "  --stats[=csv]    per function: calls, failed calls and durations\n"
     "                   (total, mean, median, 95th percentile, maximum, in ms);\n"
     "                   csv: comma-separated for a spreadsheet\n"
+    "  --serve          the browser view: serves the call list, property pages,\n"
+    "                   text export and XML of each call on 127.0.0.1 until\n"
+    "                   interrupted, and prints the page's URL first\n"
+    "  --html           the browser view as one self-contained HTML file, every\n"
+    "                   call rendered into it (at most 100,000 calls and 64 MiB\n"
+    "                   of rendered data)\n"
+    "                   (--serve and --html read FILE back by offsets: it must\n"
+    "                   be a regular file)\n"
     "\n"
-    "filters (every mode; together they all apply; calls keep their numbers):\n"
+    "filters (every mode; together they all apply; calls keep their numbers;\n"
+    "the browser view starts with them and can change them):\n"
     "  --calls=A-B      calls A to B (also A- and A)\n"
     "  --errors         calls that returned an error status\n"
     "  --function=NAME[,NAME...]  calls of these functions\n"
@@ -40,9 +49,11 @@ constexpr char kUsage[] =
     "  --timing         with --list: the start time (local, following TZ) and\n"
     "                   the duration in ms after the call number\n"
     "  --summary        turn the host's export-summary setting on (no dumps)\n"
+    "  --port=N         with --serve: the port to listen on, 0 to 65535 (default\n"
+    "                   0: one the kernel picks)\n"
     "  --max-line=BYTES the longest capture line read (default 1G; K, M and G\n"
     "                   multiply by 1024, 1024^2 and 1024^3); a longer line\n"
-    "                   stops the reading\n"
+    "                   stops the reading (the browser view lists it and goes on)\n"
     "  --plugin PATH    the plug-in to load (default: ../lib/libKoVeskVV.so\n"
     "                   beside the program's directory)\n"
     "  --help           print this text\n"
@@ -143,11 +154,11 @@ bool isOption(std::string_view argument, std::string_view name, const char*& val
 const char* UsageText() { return kUsage; }
 
 bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error) {
-    bool modeGiven = false, inputGiven = false, optionsEnded = false;
+    bool modeGiven = false, inputGiven = false, optionsEnded = false, portGiven = false;
     auto setMode = [&](eMode mode, const char* argument) {
         if (modeGiven) {
             error = std::string("more than one mode (") + argument +
-                    "): choose one of --list, --export, --xml, --pages, --stats";
+                    "): choose one of --list, --export, --xml, --pages, --stats, --serve, --html";
             return false;
         }
         modeGiven = true;
@@ -201,6 +212,19 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
                 return false;
             }
             options.statsCsv = value != nullptr;
+        } else if (std::strcmp(argument, "--serve") == 0) {
+            if (!setMode(eMode::Serve, argument)) return false;
+        } else if (std::strcmp(argument, "--html") == 0) {
+            if (!setMode(eMode::Html, argument)) return false;
+        } else if (isOption(argument, "--port", value)) {
+            long long port = 0;
+            if (!value || !parseInteger(value, 0, 65535, port)) {
+                error = std::string("--port: expected a port number from 0 to 65535, not \"") +
+                        (value ? value : "") + "\"";
+                return false;
+            }
+            options.port = static_cast<uint16_t>(port);
+            portGiven = true;
         } else if (std::strcmp(argument, "--timing") == 0) {
             options.timing = true;
         } else if (std::strcmp(argument, "--errors") == 0) {
@@ -256,6 +280,17 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
     }
     if (options.timing && options.mode != eMode::List) {
         error = "--timing goes with --list only";
+        return false;
+    }
+    if (portGiven && options.mode != eMode::Serve) {
+        error = "--port goes with --serve only";
+        return false;
+    }
+    // The browser view reads calls back from the file by their place in it.
+    if ((options.mode == eMode::Serve || options.mode == eMode::Html) && options.input == "-" &&
+        !options.help && !options.version) {
+        error = std::string(options.mode == eMode::Serve ? "--serve" : "--html") +
+                " needs a capture in a regular file, not standard input";
         return false;
     }
     return true;

@@ -10,7 +10,7 @@
 
 namespace vesk::replay {
 
-enum class eMode { List, Export, Xml, Pages, Stats };
+enum class eMode { List, Export, Xml, Pages, Stats, Serve, Html };
 
 struct Options {
     eMode mode = eMode::List;
@@ -21,6 +21,7 @@ struct Options {
     bool statsCsv = false;    // --stats=csv
     tCallFilter filter;       // --calls, --errors, --function, --session, --thread
     size_t maxLineBytes = LineSource::kDefaultMaxLineBytes;  // --max-line=BYTES
+    uint16_t port = 0;        // --port=N with --serve; 0: the kernel picks one
     std::string pluginPath;   // --plugin PATH; empty: beside the program
     std::string input = "-";  // FILE; "-" is standard input
     bool help = false;

@@ -9,6 +9,7 @@
 #include <new>
 #include <string>
 
+#include "replay/BrowserView.h"
 #include "replay/ExportRenderer.h"
 #include "replay/HostSetup.h"
 #include "replay/ListRenderer.h"
@@ -43,6 +44,8 @@ std::unique_ptr<Renderer> makeRenderer(const Options& options, const PluginEntry
         case eMode::Xml: return std::make_unique<XmlRenderer>();
         case eMode::Pages: return std::make_unique<PagesRenderer>(entry);
         case eMode::Stats: return std::make_unique<StatsRenderer>(options.statsCsv);
+        case eMode::Serve:
+        case eMode::Html: break;  // RunBrowserView
     }
     return nullptr;
 }
@@ -67,6 +70,11 @@ int run(int argc, char** argv) {
     const std::string pluginPath =
         options.pluginPath.empty() ? PluginLoader::DefaultPath() : options.pluginPath;
     if (!plugin.Load(pluginPath, error)) return fail(error);
+
+    if (options.mode == eMode::Serve || options.mode == eMode::Html) {
+        SetUpHost(options.summary);
+        return RunBrowserView(options, plugin.EntryPoints());
+    }
 
     const bool fromStdin = options.input == "-";
     std::FILE* input = fromStdin ? stdin : std::fopen(options.input.c_str(), "rb");

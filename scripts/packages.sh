@@ -4,7 +4,9 @@
 # Needed to build and test everything.
 KOVESK_PACKAGES="cmake make g++ clang libclang-rt-14-dev pkg-config binutils \
 libgtest-dev libsimdjson-dev libxml2-dev libxml2-utils libmimalloc-dev locales dpkg-dev file \
-python3-pyvisa python3-pyvisa-py python3-pytest python3-venv python3-setuptools python3-wheel"
+libcpp-httplib-dev \
+python3-pyvisa python3-pyvisa-py python3-pytest python3-venv python3-setuptools python3-wheel \
+chromium chromium-driver python3-selenium"
 # Needed only for the benchmarks.
 KOVESK_BENCH_PACKAGES="libbenchmark-dev xxd"
 

@@ -68,6 +68,10 @@ TEST(CallFilterTest, SessionHandles) {
     EXPECT_FALSE(CallUsesSession(open, 0x1003));
     EXPECT_TRUE(CallUsesSession(open, 0x1002));
     EXPECT_FALSE(CallUsesSession(open, 0x1004));
+    // The handles a session filter can match, each once, inputs first.
+    addU32(open.output, "*sesn", 33, 0x1001);
+    EXPECT_EQ(CallSessions(open), (std::vector<uint64_t>{0x1001, 0x100000001003ull, 0x1002}));
+    EXPECT_EQ(CallSessions(viRead(0, false)), std::vector<uint64_t>{0x1003});
 }
 
 // Each filter alone and all of them together (AND).

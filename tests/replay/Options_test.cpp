@@ -39,7 +39,7 @@ TEST(OptionsTest, CommandLines) {
         {{"--", "--xml"}, "list use=0 page=0 summary=0 plugin= in=--xml help=0 version=0"},
         {{"-h"}, "list use=0 page=0 summary=0 plugin= in=- help=1 version=0"},
         {{"--xml", "--list"},
-         "error: more than one mode (--list): choose one of --list, --export, --xml, --pages, --stats"},
+         "error: more than one mode (--list): choose one of --list, --export, --xml, --pages, --stats, --serve, --html"},
         {{"--export=x"}, "error: --export: USE must be an integer, not \"x\""},
         {{"--export="}, "error: --export: USE must be an integer, not \"\""},
         {{"--export=2147483648"}, "error: --export: USE must be an integer, not \"2147483648\""},
@@ -91,7 +91,7 @@ TEST(OptionsTest, FiltersAndTheirValues) {
     }
     Options twoModes;
     EXPECT_EQ(parsed({"--stats", "--list"}, twoModes),
-              "more than one mode (--list): choose one of --list, --export, --xml, --pages, --stats");
+              "more than one mode (--list): choose one of --list, --export, --xml, --pages, --stats, --serve, --html");
     Options decimal;
     ASSERT_EQ(parsed({"--session=4099", "--max-line=64k", "--timing"}, decimal), "");
     EXPECT_EQ(decimal.filter.session, 4099u);
@@ -125,6 +125,54 @@ TEST(OptionsTest, FiltersAndTheirValues) {
         Options refusedOptions;
         EXPECT_EQ(parsed(r.arguments, refusedOptions), r.error) << r.arguments[0];
     }
+}
+
+// The browser view's modes: --port only with --serve and within 0 to
+// 65535; a regular file, never standard input; the filters kept as the
+// view's first filter.
+TEST(OptionsTest, BrowserViewModes) {
+    const struct {
+        std::vector<const char*> arguments;
+        const char* error;
+        eMode mode;
+        uint16_t port;
+    } cases[] = {
+        {{"--serve", "c.jsonl"}, "", eMode::Serve, 0},
+        {{"--serve", "--port=0", "c.jsonl"}, "", eMode::Serve, 0},
+        {{"--port=65535", "--serve", "c.jsonl"}, "", eMode::Serve, 65535},
+        {{"--html", "c.jsonl"}, "", eMode::Html, 0},
+        {{"--serve", "--port=65536", "c.jsonl"}, "--port: expected a port number from 0 to 65535, not \"65536\"",
+         eMode::Serve, 0},
+        {{"--serve", "--port=-1", "c.jsonl"}, "--port: expected a port number from 0 to 65535, not \"-1\"",
+         eMode::Serve, 0},
+        {{"--serve", "--port", "c.jsonl"}, "--port: expected a port number from 0 to 65535, not \"\"", eMode::Serve, 0},
+        {{"--html", "--port=80", "c.jsonl"}, "--port goes with --serve only", eMode::Html, 0},
+        {{"--port=80", "c.jsonl"}, "--port goes with --serve only", eMode::List, 0},
+        {{"--serve"}, "--serve needs a capture in a regular file, not standard input", eMode::Serve, 0},
+        {{"--html", "-"}, "--html needs a capture in a regular file, not standard input", eMode::Html, 0},
+        {{"--serve", "--html", "c.jsonl"},
+         "more than one mode (--html): choose one of --list, --export, --xml, --pages, --stats, --serve, --html",
+         eMode::Serve, 0},
+        {{"--serve", "--timing", "c.jsonl"}, "--timing goes with --list only", eMode::Serve, 0},
+    };
+    for (const auto& c : cases) {
+        Options o;
+        std::string error;
+        const bool parsed = ParseOptions(int(c.arguments.size()), c.arguments.data(), o, error);
+        EXPECT_EQ(error, c.error) << c.arguments[0];
+        if (parsed) {
+            EXPECT_EQ(o.mode, c.mode);
+            EXPECT_EQ(o.port, c.port);
+        }
+    }
+    Options filtered;
+    std::string error;
+    const char* arguments[] = {"--serve", "--errors", "--function=viRead", "--summary", "c.jsonl"};
+    ASSERT_TRUE(ParseOptions(5, arguments, filtered, error)) << error;
+    EXPECT_TRUE(filtered.filter.errorsOnly);
+    EXPECT_EQ(filtered.filter.functions, std::vector<std::string>{"viRead"});
+    EXPECT_TRUE(filtered.summary);
+    EXPECT_EQ(filtered.input, "c.jsonl");
 }
 
 }  // namespace
