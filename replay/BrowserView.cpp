@@ -1,6 +1,5 @@
 #include "replay/BrowserView.h"
 
-#include <libxml/parser.h>
 #include <pthread.h>
 #include <signal.h>
 
@@ -47,10 +46,6 @@ int serve(const Options& options, const PluginEntryPoints& entryPoints) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     // A browser that goes away in the middle of an answer is no reason to end.
     signal(SIGPIPE, SIG_IGN);
-    // XML elements are written by several threads: libxml2 sets itself up
-    // once, before them.
-    xmlInitParser();
-
     CCaptureIndex index(options.maxLineBytes);
     std::string error;
     if (!index.Open(options.input, error)) return fail(error);
