@@ -11,7 +11,8 @@
 #     seconds otherwise (KOVESK_FUZZ_SECONDS overrides both); any crash,
 #     overrun, leak or hang fails the run and leaves its input under
 #     build-fuzz/artifacts/;
-#  4. a ThreadSanitizer build of the concurrency tests.
+#  4. a ThreadSanitizer build of the concurrency tests, and of vesk-replay
+#     under the browser view's server tests.
 # Usage: scripts/test.sh [--no-sanitize]   (only step 1)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -80,5 +81,10 @@ for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
 
 echo "== ThreadSanitizer build (concurrency tests)" >&2
 cmake -S . -B build-tsan -DKOVESK_TSAN=ON >/dev/null
-cmake --build build-tsan -j "$jobs" --target concurrency_tests
+cmake --build build-tsan -j "$jobs" --target concurrency_tests vesk-replay
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 build-tsan/bin/concurrency_tests
+# The browser view's server: an indexing thread and request threads over one
+# capture, driven by its own tests.
+TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/tests/replay/web/tsan.supp" \
+    VESK_REPLAY="$PWD/build-tsan/bin/vesk-replay" PYTHONDONTWRITEBYTECODE=1 \
+    /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/replay/web/test_server.py
