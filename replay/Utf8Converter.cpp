@@ -4,7 +4,6 @@
 #include <langinfo.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace vesk::replay {
 
@@ -19,31 +18,22 @@ iconv_t asIconv(void* handle) { return static_cast<iconv_t>(handle); }
 
 const iconv_t kNoIconv = reinterpret_cast<iconv_t>(-1);
 
-// Sets known to read every byte below 0x80 as ASCII, in any context (not
-// stateful sets, and not sets that give some of those bytes other meanings).
-bool isAsciiCompatible(const char* codeset) {
-    return std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "ANSI_X3.4-1968") == 0 ||
-           std::strncmp(codeset, "ISO-8859-", 9) == 0;
-}
-
-bool isAscii(std::string_view text) {
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
-CUtf8Converter::CUtf8Converter(const char* codeset) {
+CUtf8Converter::CUtf8Converter(eUtf8Characters characters, const char* codeset)
+    : m_characters(characters) {
     if (!codeset) codeset = nl_langinfo(CODESET);
-    if (!codeset) codeset = "ASCII";
-    m_iconv = iconv_open("UTF-32LE", codeset);
-    m_asciiCompatible = asIconv(m_iconv) == kNoIconv || isAsciiCompatible(codeset);
+    m_iconv = iconv_open("UTF-32LE", codeset ? codeset : "ASCII");
+    m_plainUnchanged = keepsPlainBytes();
 }
 
 CUtf8Converter::~CUtf8Converter() {
     if (asIconv(m_iconv) != kNoIconv) iconv_close(asIconv(m_iconv));
+}
+
+bool CUtf8Converter::IsXmlChar(uint32_t c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+           (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
 }
 
 void CUtf8Converter::AppendUtf8(uint32_t c, std::string& out) {
@@ -65,15 +55,49 @@ void CUtf8Converter::AppendUtf8(uint32_t c, std::string& out) {
     }
 }
 
-const std::string& CUtf8Converter::Convert(std::string_view text) {
+bool CUtf8Converter::isPlain(unsigned char byte) const {
+    if (byte >= 0x80) return false;
+    return m_characters == eUtf8Characters::Any || IsXmlChar(byte);
+}
+
+bool CUtf8Converter::isPlain(std::string_view text) const {
+    for (const char c : text) {
+        if (!isPlain(static_cast<unsigned char>(c))) return false;
+    }
+    return true;
+}
+
+bool CUtf8Converter::keepsPlainBytes() {
+    std::string plain;
+    for (int byte = 0; byte < 0x80; ++byte) {
+        if (isPlain(static_cast<unsigned char>(byte))) plain.push_back(static_cast<char>(byte));
+    }
     m_result.clear();
-    if (m_asciiCompatible && isAscii(text)) {
-        m_result.assign(text.data(), text.size());
-    } else if (asIconv(m_iconv) == kNoIconv) {
-        for (const char c : text) {
-            const auto byte = static_cast<unsigned char>(c);
-            AppendUtf8(byte < 0x80 ? byte : kReplacementCharacter, m_result);
-        }
+    if (asIconv(m_iconv) == kNoIconv) {
+        convertAscii(plain);
+    } else {
+        convertThroughIconv(plain);
+    }
+    return m_result == plain;
+}
+
+void CUtf8Converter::appendCodePoint(uint32_t c) {
+    if (m_characters == eUtf8Characters::XmlOnly && !IsXmlChar(c)) c = kReplacementCharacter;
+    AppendUtf8(c, m_result);
+}
+
+void CUtf8Converter::convertAscii(std::string_view text) {
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        appendCodePoint(byte < 0x80 ? byte : kReplacementCharacter);
+    }
+}
+
+std::string_view CUtf8Converter::Convert(std::string_view text) {
+    if (m_plainUnchanged && isPlain(text)) return text;
+    m_result.clear();
+    if (asIconv(m_iconv) == kNoIconv) {
+        convertAscii(text);
     } else {
         convertThroughIconv(text);
     }
@@ -88,9 +112,8 @@ void CUtf8Converter::convertThroughIconv(std::string_view text) {
     unsigned char units[kCodePointChunk * 4];
     auto emitUnits = [&](size_t byteCount) {
         for (size_t i = 0; i + 4 <= byteCount; i += 4) {
-            AppendUtf8(uint32_t{units[i]} | uint32_t{units[i + 1]} << 8 |
-                           uint32_t{units[i + 2]} << 16 | uint32_t{units[i + 3]} << 24,
-                       m_result);
+            appendCodePoint(uint32_t{units[i]} | uint32_t{units[i + 1]} << 8 |
+                            uint32_t{units[i + 2]} << 16 | uint32_t{units[i + 3]} << 24);
         }
     };
     while (inLeft > 0) {

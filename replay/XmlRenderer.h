@@ -3,7 +3,7 @@
 // element the record builds (BuildXmlElement, and SetXmlCallStatus for
 // calls that returned).
 //
-// Every text goes through XmlTextConverter, so the document is well-formed
+// Every text goes through a CUtf8Converter for XML, so the document is well-formed
 // UTF-8 whatever bytes the capture holds.
 #pragma once
 
@@ -11,7 +11,7 @@
 #include <string>
 
 #include "replay/Renderer.h"
-#include "replay/XmlText.h"
+#include "replay/Utf8Converter.h"
 #include "replay/XmlWriter.h"
 
 namespace vesk::replay {
@@ -39,7 +39,7 @@ private:
     void writeBuffers(const char* direction, const std::vector<CallTag::CallBuffer>& buffers);
 
     std::unique_ptr<XmlWriter> m_writer;
-    XmlTextConverter m_converter;
+    CUtf8Converter m_converter{eUtf8Characters::XmlOnly};
     std::string m_hex;  // reused for buffer contents
 };
 

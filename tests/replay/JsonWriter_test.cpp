@@ -114,7 +114,7 @@ TEST(JsonWriterTest, RawJson) {
 // A text of the narrow character set is converted first: ISO-8859-1 bytes
 // become their characters, the C1 control among them escaped.
 TEST(JsonWriterTest, NarrowStrings) {
-    CUtf8Converter latin1("ISO-8859-1");
+    CUtf8Converter latin1(eUtf8Characters::Any, "ISO-8859-1");
     std::string out;
     CJsonWriter json(out, &latin1);
     json.NarrowString("caf\xE9\x85");

@@ -1,12 +1,13 @@
-// Narrow text to UTF-8 for JSON: every character of the set is kept,
-// control characters included; a byte that starts no character becomes
-// one U+FFFD.
+// Narrow text to UTF-8: for JSON every character of the set is kept,
+// control characters included; for XML only those XML 1.0 allows; either
+// way a byte that starts no character becomes one U+FFFD.
 #include "replay/Utf8Converter.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace vesk::replay {
 namespace {
@@ -48,9 +49,48 @@ TEST(Utf8ConverterTest, Conversions) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.charset) + " " + testing::PrintToString(c.input.substr(0, 20)));
-        CUtf8Converter converter(c.charset);
+        CUtf8Converter converter(eUtf8Characters::Any, c.charset);
         EXPECT_EQ(converter.Convert(c.input), c.expected);
     }
+}
+
+// Every byte of an invalid, cut, overlong or surrogate sequence becomes one
+// U+FFFD, as does every character XML 1.0 disallows (controls but \t \n \r;
+// U+FFFE, U+FFFF). ASCII (the C locale's, and the fallback for an unknown
+// set) has nothing above 0x7F; a single-byte set converts every byte; a text
+// longer than the converter's buffers converts whole.
+TEST(Utf8ConverterTest, ConversionsForXml) {
+    const struct {
+        const char* charset;
+        std::string input, expected;
+    } cases[] = {
+        {"UTF-8", "", ""},
+        {"UTF-8", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
+        {"UTF-8", "a\xFFz\x80", "a" + R + "z" + R},
+        {"UTF-8", "\xE2\x82", R + R},          // cut at the end
+        {"UTF-8", "\xE2\x82z", R + R + "z"},   // cut in the middle
+        {"UTF-8", "\xC0\xAF", R + R},          // overlong
+        {"UTF-8", "\xED\xA0\x80", R + R + R},  // surrogate
+        {"UTF-8", std::string("a\0b", 3), "a" + R + "b"},
+        {"UTF-8", "\x01\x08\x0B\x0C\x1F", R + R + R + R + R},
+        {"UTF-8", "\t\n\r\x7F", "\t\n\r\x7F"},  // DEL is allowed by XML 1.0
+        {"UTF-8", "\xEF\xBF\xBE\xEF\xBF\xBF\xEF\xBF\xBD", times(3, R)},
+        {"UTF-8", times(5000, "\xC3\xA9\xFF"), times(5000, "\xC3\xA9" + R)},
+        {"ANSI_X3.4-1968", "abc\xC3\xA9\x01", "abc" + times(3, R)},
+        {"NO-SUCH-CHARSET", "ok\xE9", "ok" + R},
+        {"ISO-8859-1", "caf\xE9\xFF\x85", "caf\xC3\xA9\xC3\xBF\xC2\x85"},  // C1 controls allowed
+        // Plain ASCII is copied only where the set spells it as ASCII does.
+        {"UTF-8", "plain \t\r\n ~", "plain \t\r\n ~"},
+        {"UTF-16LE", "ab", "\xE6\x89\xA1"},  // U+6261
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.charset) + " " + testing::PrintToString(c.input.substr(0, 20)));
+        CUtf8Converter converter(eUtf8Characters::XmlOnly, c.charset);
+        EXPECT_EQ(converter.Convert(c.input), c.expected);
+    }
+    const std::pair<uint32_t, bool> kChars[] = {
+        {0x10FFFF, true}, {0x110000, false}, {0xD800, false}, {0xE000, true}};
+    for (const auto& [c, ok] : kChars) EXPECT_EQ(CUtf8Converter::IsXmlChar(c), ok) << std::hex << c;
 }
 
 // The encoder at the edges of each sequence length; what is no scalar
