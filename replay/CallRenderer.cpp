@@ -109,21 +109,29 @@ public:
 
     void Buffer(int32_t index, std::string_view name, const StringHandle& heading,
                 const StringArrayHandle& lines) override {
-        m_json.BeginObject();
-        m_json.Key("index");
-        m_json.Number(index);
-        m_json.Key("name");
-        m_json.NarrowString(name);
-        m_json.Key("heading");
-        m_json.NarrowString(heading.Text());
-        WriteLines(m_json, lines, 0, m_dumpLines);
-        m_json.EndObject();
+        WriteBuffer(m_json, index, name, heading, lines, 0, m_dumpLines);
     }
 
     // Closes what the pages opened.
     void Finish() {
         if (m_buffersOpen) m_json.EndArray();
         m_json.EndObject();
+    }
+
+    // One buffer as an object: "index", "name", "heading", "lineCount",
+    // "first" and the lines from `first`, at most `count`.
+    static void WriteBuffer(CJsonWriter& json, int32_t index, std::string_view name,
+                            const StringHandle& heading, const StringArrayHandle& lines,
+                            uint64_t first, uint32_t count) {
+        json.BeginObject();
+        json.Key("index");
+        json.Number(index);
+        json.Key("name");
+        json.NarrowString(name);
+        json.Key("heading");
+        json.NarrowString(heading.Text());
+        WriteLines(json, lines, first, count);
+        json.EndObject();
     }
 
     // "lineCount", "first" and the lines from `first`, at most `count`.
@@ -179,15 +187,7 @@ public:
                 const StringArrayHandle& lines) override {
         if (index != m_wanted) return;
         m_json.Key("buffer");
-        m_json.BeginObject();
-        m_json.Key("index");
-        m_json.Number(index);
-        m_json.Key("name");
-        m_json.NarrowString(name);
-        m_json.Key("heading");
-        m_json.NarrowString(heading.Text());
-        JsonPageSink::WriteLines(m_json, lines, m_first, m_count);
-        m_json.EndObject();
+        JsonPageSink::WriteBuffer(m_json, index, name, heading, lines, m_first, m_count);
         m_found = true;
     }
 
@@ -262,7 +262,6 @@ private:
     std::unique_lock<std::shared_mutex> m_alone;
 };
 
-void CCallRenderer::RecordDeleter::operator()(IKoVeskCall* record) const { delete record; }
 
 CCallRenderer::CCallRenderer(CTraceContext& context) : m_context(context) {}
 
@@ -292,23 +291,7 @@ bool CCallRenderer::hasTimeStamps() const {
     return loggerHasTimeStamps(m_call.input) || (m_call.hasOutput && loggerHasTimeStamps(m_call.output));
 }
 
-CCallRenderer::RecordPtr CCallRenderer::makeRecord() {
-    RecordPtr record(m_context.EntryPoints().newCall());
-    if (!record) throw std::runtime_error("the plug-in made no record");
-    record->InitProcThreadInfo(&m_threadInfo);
-    bool handled = false;
-    record->ProcessLoggerInput(&m_call.input, handled);
-    record->FormatCallDescriptionInput();
-    if (m_call.hasOutput) {
-        if (m_call.matching) {
-            record->ProcessLoggerMatchingOutput(&m_call.output);
-        } else {
-            record->ProcessLoggerNonMatchingOutput(&m_call.output, handled);
-        }
-        record->FormatCallDescriptionOutput();
-    }
-    return record;
-}
+RecordPtr CCallRenderer::makeRecord() { return MakeRecord(m_context.EntryPoints(), m_call, m_threadInfo); }
 
 void CCallRenderer::writeSummary(CJsonWriter& json, IKoVeskCall& record) {
     // The status column is empty for a call that has not returned.

@@ -23,6 +23,7 @@
 #include "replay/CallViews.h"
 #include "replay/CaptureIndex.h"
 #include "replay/CapturedCall.h"
+#include "replay/HostRecord.h"
 #include "replay/JsonWriter.h"
 #include "replay/PluginLoader.h"
 #include "replay/TimeStamp.h"
@@ -96,10 +97,6 @@ public:
     bool Matches(uint64_t number, std::string_view line, const tTraceFilter& filter) override;
 
 private:
-    struct RecordDeleter {
-        void operator()(IKoVeskCall* record) const;
-    };
-    using RecordPtr = std::unique_ptr<IKoVeskCall, RecordDeleter>;
     class RenderLock;
 
     // A record of the loaded call, ingested and described as the host does.

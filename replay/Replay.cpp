@@ -5,18 +5,9 @@
 #include <new>
 
 #include "replay/CaptureReader.h"
+#include "replay/HostRecord.h"
 
 namespace vesk::replay {
-
-namespace {
-
-// The host destroys its records through the virtual destructor.
-struct RecordDeleter {
-    void operator()(IKoVeskCall* record) const { delete record; }
-};
-using RecordPtr = std::unique_ptr<IKoVeskCall, RecordDeleter>;
-
-}  // namespace
 
 Replay::Replay(const PluginEntryPoints& entryPoints, Renderer& renderer, OutputBuffer& out,
                std::FILE* diagnostics)
@@ -38,19 +29,7 @@ bool Replay::renderCall(uint64_t number, CapturedCall& call, const std::string& 
             m_renderer.Render(number, nullptr, call, m_out);
             return true;
         }
-        RecordPtr record(m_entryPoints.newCall());
-        record->InitProcThreadInfo(&m_threadInfo);
-        bool handled = false;
-        record->ProcessLoggerInput(&call.input, handled);
-        record->FormatCallDescriptionInput();
-        if (call.hasOutput) {
-            if (call.matching) {
-                record->ProcessLoggerMatchingOutput(&call.output);
-            } else {
-                record->ProcessLoggerNonMatchingOutput(&call.output, handled);
-            }
-            record->FormatCallDescriptionOutput();
-        }
+        const RecordPtr record = MakeRecord(m_entryPoints, call, m_threadInfo);
         m_renderer.Render(number, record.get(), call, m_out);
         return true;
     } catch (const std::bad_alloc&) {
