@@ -154,10 +154,19 @@ void AppendViWrite(std::string& out, std::string_view text) {
     out += "],\"ret\":1}}\n";
 }
 
-void AppendViRead(std::string& out, const unsigned char* data, size_t count, uint32_t status) {
+namespace {
+
+// viRead that returned `count` bytes in *buf with `status`; the bytes also
+// on entry (as *buf of the input) when `alsoOnEntry`.
+void appendViRead(std::string& out, const unsigned char* data, size_t count, uint32_t status,
+                  bool alsoOnEntry) {
     beginCall(out, "viRead", 19);
     out += ',';
     appendValueParam(out, "buf", kCodeByteBuffer, "u64", kBufferAddress);
+    if (alsoOnEntry) {
+        out += ',';
+        appendBytesParam(out, "*buf", kCodeByteBuffer, data, count);
+    }
     out += ',';
     appendValueParam(out, "cnt", kCodeUInt32, "u32", count);
     out += ',';
@@ -171,23 +180,14 @@ void AppendViRead(std::string& out, const unsigned char* data, size_t count, uin
     out += "],\"ret\":2}}\n";
 }
 
+}  // namespace
+
+void AppendViRead(std::string& out, const unsigned char* data, size_t count, uint32_t status) {
+    appendViRead(out, data, count, status, false);
+}
+
 void AppendViReadBothWays(std::string& out, const unsigned char* data, size_t count) {
-    beginCall(out, "viRead", 19);
-    out += ',';
-    appendValueParam(out, "buf", kCodeByteBuffer, "u64", kBufferAddress);
-    out += ',';
-    appendBytesParam(out, "*buf", kCodeByteBuffer, data, count);
-    out += ',';
-    appendValueParam(out, "cnt", kCodeUInt32, "u32", count);
-    out += ',';
-    appendValueParam(out, "retCnt", kCodeUInt32Pointer, "u64", kCountAddress);
-    out += "],\"out\":{\"params\":[";
-    appendBytesParam(out, "*buf", kCodeByteBuffer, data, count);
-    out += ',';
-    appendValueParam(out, "*retCnt", kCodeUInt32, "u32", count);
-    out += ',';
-    appendStatusParam(out, 0);
-    out += "],\"ret\":2}}\n";
+    appendViRead(out, data, count, 0, true);
 }
 
 void AppendViSetAttribute(std::string& out, uint32_t attribute, uint64_t value) {
