@@ -104,7 +104,8 @@ void CVISACall::SetPageInputParamData(std::vector<StringBase>& names,
         const char* name = paramName(input, i);
         if (!hasName(name)) continue;
 
-        char value[kValueBufferSize] = "";
+        char value[kValueBufferSize];
+        value[0] = '\0';
         m_formatter->FormatCallArgScalar(input, i, value, format, nullptr, nullptr);
 
         bool nextMatch = false;
@@ -172,7 +173,8 @@ void CVISACall::SetPageOutputParamData(std::vector<StringBase>& names,
         for (int k = 0; k < inputCount; ++k) {
             if (!IsMatchingBufferName(paramName(input, k), name)) continue;
             if (paramType(input, k) == paramType(output, j)) break;
-            char value[kValueBufferSize] = "";
+            char value[kValueBufferSize];
+            value[0] = '\0';
             m_formatter->FormatCallArgScalar(output, j, value, format, nullptr, nullptr);
             names.emplace_back(name);
             values.emplace_back(value);
