@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
-kovesk_require $KOVESK_PACKAGES
+kovesk_require $KOVESK_BUILD_PACKAGES
 
 cmake -S . -B build >/dev/null
 cmake --build build -j "$(nproc)" --target vesk-replay >&2

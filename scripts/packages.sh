@@ -1,12 +1,17 @@
 # Debian packages the project needs, and a check that installs them.
 # Sourced by the other scripts.
 
-# Needed to build and test everything.
-KOVESK_PACKAGES="cmake make g++ clang libclang-rt-14-dev pkg-config binutils \
-libgtest-dev libsimdjson-dev libxml2-dev libxml2-utils libmimalloc-dev locales dpkg-dev file \
-libcpp-httplib-dev \
+# Needed to build (the build tree is configured with its tests, so their
+# libraries too).
+KOVESK_BUILD_PACKAGES="cmake make g++ pkg-config binutils libgtest-dev libsimdjson-dev \
+libxml2-dev libcpp-httplib-dev libmimalloc-dev"
+# Needed to run every test: the fuzzing and sanitizer runtimes, xmllint, the
+# German locale's tools, the package checks, the PyVISA recorder's and the
+# browser view's tests.
+KOVESK_TEST_PACKAGES="clang libclang-rt-14-dev libxml2-utils locales dpkg-dev file \
 python3-pyvisa python3-pyvisa-py python3-pytest python3-venv python3-setuptools python3-wheel \
 chromium chromium-driver python3-selenium"
+KOVESK_PACKAGES="$KOVESK_BUILD_PACKAGES $KOVESK_TEST_PACKAGES"
 # Needed only for the benchmarks.
 KOVESK_BENCH_PACKAGES="libbenchmark-dev xxd"
 
