@@ -130,8 +130,10 @@ def check_view(driver, calls: int, failed: int, dump_line: str, status_text: str
     count = "{:,} calls".format(calls)
     wait_for(driver, lambda: status(driver).startswith(count) and "so far" not in status(driver),
              "the count of calls")
+    # The list follows the index on its own poll, so it may be a moment
+    # behind the count; it must get there (rows and the header row).
     grid = driver.find_element(By.ID, "calls")
-    assert grid.get_attribute("aria-rowcount") == str(calls + 1)
+    wait_for(driver, lambda: grid.get_attribute("aria-rowcount") == str(calls + 1), "every row in the list")
     wait_for(driver, lambda: visible_rows(driver) and visible_rows(driver)[0]["number"] == 1, "the first rows")
 
     # To the end with the keyboard: the last call is in sight and selected.
@@ -147,8 +149,9 @@ def check_view(driver, calls: int, failed: int, dump_line: str, status_text: str
     # Errors only: the failed call alone, marked by a sign as well as colour.
     driver.find_element(By.ID, "filter-errors").click()
     wait_for(driver, lambda: "1 shown" in status(driver), "the errors filter")
-    rows = wait_for(driver, lambda: visible_rows(driver), "the failed row")
-    assert [row["number"] for row in rows] == [failed]
+    # The rows follow the status once the list has drawn the new view.
+    rows = wait_for(driver, lambda: [row["number"] for row in visible_rows(driver)] == [failed]
+                    and visible_rows(driver), "the failed row alone")
     assert "failed" in rows[0]["classes"] and "\u2716" in rows[0]["text"]
     click_row(driver, failed)
     wait_for(driver, lambda: status_text in panel_text(driver, "pages"), "the return status")
