@@ -6,16 +6,12 @@
 
 namespace vesk::replay {
 
-namespace {
-
-bool isBlankLine(std::string_view line) {
+bool IsBlankLine(std::string_view line) {
     for (char c : line) {
         if (c != ' ' && c != '\t' && c != '\r') return false;
     }
     return true;
 }
-
-}  // namespace
 
 CaptureReader::CaptureReader(std::FILE* input, size_t maxLineBytes)
     : m_lines(input, maxLineBytes) {}
@@ -48,7 +44,7 @@ CaptureReader::eResult CaptureReader::Next(bool parse) {
     do {
         const LineSource::eNext next = m_lines.Next(line);
         if (next != LineSource::eNext::Line) return stop(next);
-    } while (isBlankLine(line));
+    } while (IsBlankLine(line));
     ++m_callNumber;
     if (!parse) return eResult::Skipped;
     eResult result = eResult::BadCall;

@@ -11,12 +11,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "replay/CallParser.h"
 #include "replay/CapturedCall.h"
 #include "replay/LineSource.h"
 
 namespace vesk::replay {
+
+// True for a line of nothing but blanks, tabs and carriage returns (or
+// nothing): such a line is no call.
+bool IsBlankLine(std::string_view line);
 
 class CaptureReader {
 public:

@@ -1,4 +1,5 @@
-// Streams the lines of a capture from a file or standard input.
+// Streams the lines of a capture from a stream (a file or standard input)
+// or from a file descriptor at a byte offset.
 //
 // Reads in large blocks into one buffer that is reused for the whole input,
 // so memory stays flat however long the input is; only a single line longer
@@ -8,12 +9,15 @@
 // realloc may copy: hundreds of megabytes for one long line).
 // Every line handed out is followed by at least kLinePadding readable bytes
 // (the JSON parser reads ahead). A byte-order mark at the very start of the
-// input is skipped.
+// input is skipped. A line longer than the longest allowed either ends the
+// input (a stream cannot be read past it without reading it) or, where the
+// caller asks, is reported and skipped without holding its bytes.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 
 #include "replay/CallParser.h"
@@ -36,9 +40,20 @@ public:
         OutOfMemory,  // the next line could not be held
     };
 
-    // Reads from `input`, which stays owned by the caller. Throws
-    // std::bad_alloc when not even the first block can be allocated.
+    // What a line longer than the longest allowed does.
+    enum class eLongLine {
+        Stop,  // TooLong ends the input
+        Skip,  // TooLong for that line, then the lines after it
+    };
+
+    // Reads from `input`, which stays owned by the caller; a long line
+    // stops the reading. Throws std::bad_alloc when not even the first
+    // block can be allocated.
     explicit LineSource(std::FILE* input, size_t maxLineBytes = kDefaultMaxLineBytes);
+    // Reads the file `fd` (not owned) with pread from `offset`, where a
+    // line begins; line numbers count on from `linesBefore`.
+    LineSource(int fd, uint64_t offset, uint64_t linesBefore, size_t maxLineBytes,
+               eLongLine longLines);
     ~LineSource();
     LineSource(const LineSource&) = delete;
     LineSource& operator=(const LineSource&) = delete;
@@ -58,7 +73,11 @@ public:
     // 1-based number of the line last returned, or of the line that could
     // not be held.
     uint64_t LineNumber() const { return m_lineNumber; }
+    // The byte offset in the input of that line's first byte.
+    uint64_t LineOffset() const { return m_lineOffset; }
     size_t MaxLineBytes() const { return m_maxLineBytes; }
+    // The errno value of a read error (ReadError).
+    int Errno() const { return m_errno; }
 
 private:
     // Moves the unread bytes to the front and reads more behind them,
@@ -67,13 +86,25 @@ private:
     // Ends the input with `result`; `atALine` when a line (the one that
     // could not be held) was begun.
     eNext finish(eNext result, bool atALine);
+    // Reads into the free room behind the data; the bytes read.
+    size_t read(size_t room);
+    // The line at m_begin is longer than allowed: ends the input, or skips
+    // its `consumed` bytes held (`whole`: the line and its break; else the
+    // rest is dropped as it is read).
+    eNext tooLong(size_t consumed, bool whole);
     // Makes the buffer `size` bytes, keeping its first m_end + kLinePadding;
     // false (the buffer as it was) when the memory cannot be had.
     bool resize(size_t size);
     void release();
 
-    std::FILE* m_input;
+    std::FILE* m_input = nullptr;  // the stream, or null: read m_fd
+    int m_fd = -1;
+    uint64_t m_bufferOffset = 0;   // input offset of the buffer's first byte
+    uint64_t m_lineOffset = 0;
     size_t m_maxLineBytes;
+    eLongLine m_longLines = eLongLine::Stop;
+    bool m_skipping = false;     // inside a long line being skipped
+    int m_errno = 0;
     char* m_buffer = nullptr;  // m_end bytes of data, then padding
     size_t m_size = 0;         // bytes allocated
     bool m_mapped = false;     // mapped (grown), else malloc'd
