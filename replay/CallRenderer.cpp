@@ -1,6 +1,5 @@
 #include "replay/CallRenderer.h"
 
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -306,11 +305,9 @@ void CCallRenderer::writeSummary(CJsonWriter& json, IKoVeskCall& record) {
     }
     if (m_call.hasDuration) {
         // Milliseconds, as --timing shows them.
-        char text[48];
-        const auto result = std::to_chars(text, text + sizeof text, m_call.durationSeconds * 1000.0,
-                                          std::chars_format::fixed, 3);
+        char text[kMillisecondsTextSize];
         json.Key("duration");
-        json.String({text, static_cast<size_t>(result.ptr - text)});
+        json.String({text, FormatMilliseconds(m_call.durationSeconds, text)});
     }
     if (m_call.hasThread) {
         json.Key("thread");

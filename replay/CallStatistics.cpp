@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <vector>
+
+#include "replay/TimeStamp.h"
 
 namespace vesk::replay {
 
@@ -17,10 +18,8 @@ constexpr size_t kColumnCount = std::size(kColumns);
 using tCells = std::array<std::string, kColumnCount>;
 
 std::string milliseconds(double seconds) {
-    char digits[48];
-    const auto result =
-        std::to_chars(digits, digits + sizeof digits, seconds * 1000.0, std::chars_format::fixed, 3);
-    return std::string(digits, result.ptr);
+    char text[kMillisecondsTextSize];
+    return std::string(text, FormatMilliseconds(seconds, text));
 }
 
 // A CSV field: quoted when it holds a comma, a quotation mark or a line break.

@@ -1,7 +1,5 @@
 #include "replay/ListRenderer.h"
 
-#include <charconv>
-
 namespace vesk::replay {
 
 void ListRenderer::appendTiming(const CapturedCall& call, OutputBuffer& out) {
@@ -11,10 +9,8 @@ void ListRenderer::appendTiming(const CapturedCall& call, OutputBuffer& out) {
     }
     out.Append('\t');
     if (call.hasDuration) {
-        char text[48];
-        const auto result = std::to_chars(text, text + sizeof text, call.durationSeconds * 1000.0,
-                                          std::chars_format::fixed, 3);
-        out.Append(text, static_cast<size_t>(result.ptr - text));
+        char text[kMillisecondsTextSize];
+        out.Append(text, FormatMilliseconds(call.durationSeconds, text));
     }
     out.Append('\t');
 }

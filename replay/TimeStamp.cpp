@@ -1,5 +1,6 @@
 #include "replay/TimeStamp.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -184,6 +185,13 @@ size_t FormatUtcTimeStamp(const tTimeStamp& stamp, char* out) {
     *p++ = 'Z';
     *p = '\0';
     return static_cast<size_t>(p - out);
+}
+
+size_t FormatMilliseconds(double seconds, char* out) {
+    const std::to_chars_result result = std::to_chars(out, out + kMillisecondsTextSize - 1,
+                                                      seconds * 1000.0, std::chars_format::fixed, 3);
+    *result.ptr = '\0';
+    return static_cast<size_t>(result.ptr - out);
 }
 
 size_t LocalTimeFormatter::Format(const tTimeStamp& stamp, char* out) {

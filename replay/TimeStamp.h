@@ -31,6 +31,15 @@ bool ParseTimeStamp(std::string_view text, tTimeStamp& stamp, const char*& reaso
 // (kTimeStampTextSize bytes) and returns its length.
 size_t FormatUtcTimeStamp(const tTimeStamp& stamp, char* out);
 
+// Room for a duration in milliseconds, terminator included.
+inline constexpr size_t kMillisecondsTextSize = 48;
+
+// A duration of `seconds` in milliseconds with three decimals ("0.152"), as
+// the list, the statistics and the browser view show durations. Writes a
+// terminated text into `out` (kMillisecondsTextSize bytes) and returns its
+// length.
+size_t FormatMilliseconds(double seconds, char* out);
+
 // The instant as local date and time with microseconds, following TZ:
 // "2026-12-06 10:15:30.250123". Remembers the local minute it last
 // converted, so that a capture's calls, which mostly share their minute,
