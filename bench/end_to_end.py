@@ -104,13 +104,17 @@ def main():
     print(f"{replay}, {args.repeat} rounds, runs interleaved; ratio: time / reference time "
           f"of the same round\n")
 
-    if "station" in parts:
-        capture = ensure(os.path.join(data, f"station-{args.calls}.jsonl"),
-                         [make_capture, "--calls", str(args.calls)])
+    def station_table(calls, repeat):
+        """Every mode over a station loop of `calls`, beside --list."""
+        capture = ensure(os.path.join(data, f"station-{calls}.jsonl"),
+                         [make_capture, "--calls", str(calls)])
         rows = [(f"--{mode}", [replay, f"--{mode}", capture])
                 for mode in ("list", "export=0", "pages", "xml")]
-        print_table(f"Station loop, {args.calls} calls (reference: --list)",
-                    rows, measure(rows, args.repeat), "--list")
+        print_table(f"Station loop, {calls} calls (reference: --list)",
+                    rows, measure(rows, repeat), "--list")
+
+    if "station" in parts:
+        station_table(args.calls, args.repeat)
 
     if "buffer" in parts:
         raw = os.path.join(data, f"random-{args.mib}MiB.bin")
@@ -128,12 +132,7 @@ def main():
                     rows, measure(rows, args.repeat), "xxd (raw bytes)")
 
     if "memory" in parts:
-        capture = ensure(os.path.join(data, f"station-{args.memory_calls}.jsonl"),
-                         [make_capture, "--calls", str(args.memory_calls)])
-        rows = [(f"--{mode}", [replay, f"--{mode}", capture])
-                for mode in ("list", "export=0", "pages", "xml")]
-        print_table(f"Station loop, {args.memory_calls} calls (reference: --list)",
-                    rows, measure(rows, 1), "--list")
+        station_table(args.memory_calls, 1)
 
 
 if __name__ == "__main__":
