@@ -14,6 +14,7 @@
 #include "replay/CaptureLimits.h"
 #include "replay/HexDecoder.h"
 #include "replay/JsonNumbers.h"
+#include "replay/MessageText.h"
 #include "replay/VisaFunctions.h"
 
 namespace vesk::replay {
@@ -175,29 +176,6 @@ const char* describeType(ondemand::json_type type) {
     return "an unknown value";
 }
 
-// A text of the capture as a message quotes it: every byte that is not
-// printable ASCII as \xNN (so that a message can neither drive the
-// terminal nor forge a line), cut after kShownBytes bytes with "...".
-constexpr size_t kShownBytes = 64;
-
-std::string shown(std::string_view text) {
-    static const char kHexDigits[] = "0123456789ABCDEF";
-    std::string result;
-    const size_t count = text.size() < kShownBytes ? text.size() : kShownBytes;
-    for (size_t i = 0; i < count; ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte >= 0x20 && byte < 0x7F) {
-            result += static_cast<char>(byte);
-        } else {
-            result += "\\x";
-            result += kHexDigits[byte >> 4];
-            result += kHexDigits[byte & 0xF];
-        }
-    }
-    if (count < text.size()) result += "...";
-    return result;
-}
-
 // Why a function or parameter name cannot be shown, or null when it can:
 // names are identifiers, so a control character (C0 or DEL) has no place
 // in them, and their length is bounded.
@@ -212,7 +190,7 @@ const char* nameProblem(std::string_view name, char* detail, size_t size) {
         if (byte < 0x20 || byte == 0x7F) {
             std::snprintf(detail, size,
                           "a name may not hold the control character \\x%02X: \"%s\"",
-                          byte, shown(name).c_str());
+                          byte, ShownInMessage(name).c_str());
             return detail;
         }
     }
@@ -338,7 +316,7 @@ bool CallParser::Impl::failType(std::string_view key, ondemand::value& value,
 
 bool CallParser::Impl::failNumber(std::string_view key, const tNumberFailure& failure,
                                   const char* expected) {
-    const std::string text = shown(failure.text);
+    const std::string text = ShownInMessage(failure.text);
     switch (failure.kind) {
         case eNumberFailure::Json: break;
         case eNumberFailure::WrongType:
@@ -362,7 +340,7 @@ bool CallParser::Impl::failHex(std::string_view key, const tHexFailure& failure)
     switch (failure.kind) {
         case eHexFailure::BadDigit:
             return fail(key, "bad hex: '%s' at character %zu is not a hexadecimal digit",
-                        shown(std::string_view(&failure.character, 1)).c_str(),
+                        ShownInMessage(std::string_view(&failure.character, 1)).c_str(),
                         failure.position + 1);
         case eHexFailure::OddDigitCount:
             return fail(key, "bad hex: odd number of hexadecimal digits");
@@ -445,7 +423,7 @@ bool CallParser::Impl::readTime(ondemand::value& value, std::string_view key, tT
     if (!readString(value, key, text)) return false;
     const char* reason = nullptr;
     if (ParseTimeStamp(text, out, reason)) return true;
-    return fail(key, "%s, not \"%s\"", reason, shown(text).c_str());
+    return fail(key, "%s, not \"%s\"", reason, ShownInMessage(text).c_str());
 }
 
 bool CallParser::Impl::readDuration(ondemand::value& value, std::string_view key,
@@ -456,7 +434,7 @@ bool CallParser::Impl::readDuration(ondemand::value& value, std::string_view key
     if (auto code = value.get_double().get(seconds)) return failJson(code);
     if (seconds < 0) {
         return fail(key, "%s is negative: a call takes 0 seconds or more",
-                    shown(value.raw_json_token()).c_str());
+                    ShownInMessage(value.raw_json_token()).c_str());
     }
     return true;
 }
@@ -609,7 +587,7 @@ bool CallParser::Impl::parseParam(ondemand::value& value, CKOVeskMemoryLogger& l
         std::string_view key;
         if (auto code = readKey(field, key)) return failJson(code);
         const tParamKeyInfo* info = findParamKey(key);
-        if (!info) return fail({}, "unknown key \"%s\"", shown(key).c_str());
+        if (!info) return fail({}, "unknown key \"%s\"", ShownInMessage(key).c_str());
         // A repeated key would silently replace the earlier one.
         const uint32_t bit = 1u << (info - kParamKeys);
         if (seen & bit) {
@@ -718,13 +696,13 @@ std::optional<eKey> CallParser::Impl::takeKey(std::string_view key,
         if (keys[position] != key) continue;
         const uint32_t bit = 1u << position;
         if (seen & bit) {
-            fail({}, "duplicate key \"%s\"", shown(key).c_str());
+            fail({}, "duplicate key \"%s\"", ShownInMessage(key).c_str());
             return std::nullopt;
         }
         seen |= bit;
         return static_cast<eKey>(position);
     }
-    fail({}, "unknown key \"%s\"", shown(key).c_str());
+    fail({}, "unknown key \"%s\"", ShownInMessage(key).c_str());
     return std::nullopt;
 }
 

@@ -6,6 +6,7 @@
 #include <limits>
 #include <string_view>
 
+#include "replay/MessageText.h"
 #include "replay/Options.h"
 
 namespace vesk::replay {
@@ -25,12 +26,12 @@ public:
             bool known = false;
             for (const std::string_view accepted : m_accepted) known = known || name == accepted;
             if (!known) {
-                error = "unknown parameter \"" + printable(name) + "\"";
+                error = "unknown parameter \"" + ShownInMessage(name) + "\"";
                 return false;
             }
             for (size_t j = 0; j < i; ++j) {
                 if (m_query[j].first == name) {
-                    error = "parameter \"" + printable(name) + "\" given more than once";
+                    error = "parameter \"" + ShownInMessage(name) + "\" given more than once";
                     return false;
                 }
             }
@@ -60,30 +61,11 @@ public:
         const auto result = std::from_chars(text->data(), end, parsed);
         if (!digits || result.ec != std::errc() || result.ptr != end || parsed < min || parsed > max) {
             error = std::string(name) + ": expected a whole number from " + std::to_string(min) + " to " +
-                    std::to_string(max) + ", not \"" + printable(*text) + "\"";
+                    std::to_string(max) + ", not \"" + ShownInMessage(*text) + "\"";
             return false;
         }
         value = parsed;
         return true;
-    }
-
-    // Control characters and bytes above 0x7E of a refused value as \xNN,
-    // so that the message is plain text.
-    static std::string printable(const std::string& text) {
-        static const char kHex[] = "0123456789ABCDEF";
-        std::string shown;
-        for (const char c : text.substr(0, 64)) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (byte < 0x20 || byte > 0x7E) {
-                shown += "\\x";
-                shown += kHex[byte >> 4];
-                shown += kHex[byte & 0xF];
-            } else {
-                shown += c;
-            }
-        }
-        if (text.size() > 64) shown += "...";
-        return shown;
     }
 
 private:
@@ -111,7 +93,7 @@ bool parseFilter(const QueryReader& reader, tTraceFilter& filter, std::string& e
         if (*errors == "1" || *errors == "true") {
             options.filter.errorsOnly = true;
         } else if (!errors->empty() && *errors != "0" && *errors != "false") {
-            error = "errors: expected 1 or 0, not \"" + QueryReader::printable(*errors) + "\"";
+            error = "errors: expected 1 or 0, not \"" + ShownInMessage(*errors) + "\"";
             return false;
         }
     }
@@ -194,7 +176,7 @@ bool ParseCallRequest(const tQuery& query, tCallRequest& request, std::string& e
         } else if (*part == "xml") {
             request.part = eCallPart::Xml;
         } else {
-            error = "part: expected pages, export or xml, not \"" + QueryReader::printable(*part) + "\"";
+            error = "part: expected pages, export or xml, not \"" + ShownInMessage(*part) + "\"";
             return false;
         }
     }
